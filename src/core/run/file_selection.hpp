@@ -1,0 +1,39 @@
+// File choice for the four slots, their units and open modes, and the
+// format box for a reflection file whose extension is not recognised.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "run/dialog_layer.hpp"
+
+namespace korvex {
+
+struct Run;
+
+// The dialog of slot 1..4: title, filters, flags, default extension.
+FileDialogSpec fileDialogSpec(int slot);
+
+// Browse handlers: OPEN_EXP, OPEN_PRINT, OPEN_INPUTDATA, OPEN_OUTPUTDATA.
+void openExp(Run& run);
+void openPrint(Run& run);
+void openInputData(Run& run);
+void openOutputData(Run& run);
+void browse(Run& run, int slot);
+
+// Opens a chosen path on the slot (steps 4 to 6 of a Browse): label,
+// FILENAME, FILESET, the slot's warning on failure, CHECK_RUN. The command
+// line chooses its files through this. Returns true when the file was opened.
+bool openSlot(Run& run, int slot, const std::filesystem::path& path);
+
+// GET_FORMAT for slot 3 or 4 (box 105), with RADIOFORMAT's rule.
+void getFormat(Run& run, int slot);
+
+// The extension as the run sequence finds it: the three characters after
+// the first ".", or the first three of the name, raised to upper case.
+std::string fileExtension(const std::string& name);
+
+// A name as found in the folder of the last chosen file.
+std::filesystem::path inRunFolder(const Run& run, const std::string& name);
+
+}  // namespace korvex

@@ -1,0 +1,33 @@
+// The state of a run: the four file slots, the model-built and halted flags
+// and the reflection formats.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+namespace korvex {
+
+inline constexpr std::size_t kFileNameLength = 512;
+
+struct RunState {
+  // Slots 1..4 are [0..3]: experiment, print, input reflection, output reflection.
+  std::array<int, 4> FILESET{};
+  // Name without its directory, blank-padded to 512 characters.
+  std::array<std::string, 4> FILENAME{std::string(kFileNameLength, ' '), std::string(kFileNameLength, ' '),
+                                      std::string(kFileNameLength, ' '), std::string(kFileNameLength, ' ')};
+  // The file dialog's buffer per slot: the full path last chosen.
+  std::array<std::string, 4> FILEBUF{};
+  int MODELBUILT = 0;
+  int HALTED = 0;
+  int IFORMIN = 0;   // 0 Drevik, 1 SHELX
+  int IFORMOUT = 0;  // 0 Tavok, 1 SHELX
+  int FMTSLOT = 0;
+  // The folder of the file chosen last: names that are not opened through a
+  // slot (the CIF fragment, the grid listing, the viewer) are taken in it.
+  std::filesystem::path folder = ".";
+  // Whether the "PSI > 70 DEG" warning has been given since program start.
+  bool psiWarningGiven = false;
+};
+
+}  // namespace korvex

@@ -1,0 +1,85 @@
+// Helpers shared by the tests: a recording dialog layer, a run whose print
+// file is captured in memory, and the exact-message check for fatal errors.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run/dialog_layer.hpp"
+#include "run/messages.hpp"
+#include "run/run.hpp"
+
+namespace korvex::test {
+
+// Records everything the run code asks of the window.
+class RecordingDialog : public DialogLayer {
+ public:
+  void setText(int control, std::string_view text) override;
+  void setEnabled(int control, bool enabled) override;
+  void redraw() override { ++redraws; }
+  void fatalBox(std::string_view message) override { fatalBoxes.emplace_back(message); }
+  void warningBox(std::string_view message) override { warningBoxes.emplace_back(message); }
+  std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
+  std::optional<std::filesystem::path> fileDialog(const FileDialogSpec& spec, std::string& fileBuffer) override;
+  void viewFile(const std::filesystem::path& file) override { viewed.push_back(file); }
+
+  std::map<int, std::string> text;       // control -> last text set
+  std::map<int, bool> enabled;           // control -> last enabled state
+  std::vector<std::string> statusHistory;  // every text of the status line
+  std::vector<std::string> fatalBoxes, warningBoxes;
+  std::vector<std::filesystem::path> viewed;
+  int redraws = 0;
+  // Answers for the format box and the file dialogs, used in order.
+  std::vector<std::optional<int>> formatAnswers;
+  std::vector<std::optional<std::filesystem::path>> fileAnswers;
+  std::vector<FileDialogSpec> fileDialogsShown;
+  std::vector<std::pair<int, std::string>> formatBoxesShown;  // slot, shown name
+};
+
+// A run with a recording dialog and the print file captured in memory.
+struct TestRun {
+  TestRun();
+  RecordingDialog dialog;
+  Run run;
+  std::ostringstream print;
+  // The print file as written so far (records ended).
+  std::string printText();
+  // Feeds an experiment file from text (slot 1, open).
+  void experimentFrom(const std::string& text);
+  std::istringstream experiment;
+};
+
+// A fresh temporary folder, removed at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& p);
+void writeFile(const std::filesystem::path& p, const std::string& text);
+
+}  // namespace korvex::test
+
+// Expects the statement to raise a fatal error with exactly this message
+// (trailing blanks ignored).
+#define EXPECT_FATAL(statement, expected_message)                                   \
+  do {                                                                              \
+    try {                                                                           \
+      statement;                                                                    \
+      ADD_FAILURE() << "no fatal error; expected: " << (expected_message);          \
+    } catch (const ::korvex::FatalError& fatal__) {                                 \
+      EXPECT_EQ(std::string(fatal__.what()), std::string(expected_message));        \
+    }                                                                               \
+  } while (0)
