@@ -1,1 +1,31 @@
+#include "cli_dialog.hpp"
 
+#include <ostream>
+
+#include "fixedformat/edit_list.hpp"
+#include "run/controls.hpp"
+
+namespace korvex::cli {
+
+void CliDialog::setText(int control, std::string_view text) {
+  if (control == ctl::kStatus) status_ = std::string(text);
+}
+
+void CliDialog::fatalBox(std::string_view message) {
+  err_ << "korvex: fatal error: " << ff::trimRight(message) << '\n';
+}
+
+void CliDialog::warningBox(std::string_view message) {
+  err_ << "korvex: warning: " << ff::trimRight(message) << '\n';
+}
+
+std::optional<int> CliDialog::formatBox(int slot, std::string_view, std::string_view) {
+  return slot == 3 ? inputFormatAnswer : outputFormatAnswer;
+}
+
+std::optional<std::filesystem::path> CliDialog::fileDialog(const FileDialogSpec&, std::string&) {
+  // The command line names its files; it never asks for one.
+  return std::nullopt;
+}
+
+}  // namespace korvex::cli

@@ -198,7 +198,12 @@ struct Composer {
     switch (it.kind) {
       case Item::Kind::Int:
         if (v.kind == Value::Kind::Int) return formatInt(v.i, it.width);
-        if (v.kind == Value::Kind::Real) return formatInt(static_cast<long long>(v.r), it.width);
+        if (v.kind == Value::Kind::Real) {
+          // A real under I is taken by truncation; one that no integer holds
+          // (NaN, infinity, beyond 64 bits) cannot be converted at all.
+          if (!(std::fabs(v.r) < 9.2e18)) return std::string(static_cast<std::size_t>(it.width), '*');
+          return formatInt(static_cast<long long>(v.r), it.width);
+        }
         return std::string(static_cast<std::size_t>(it.width), '*');
       case Item::Kind::Real:
         if (v.kind == Value::Kind::Real) return formatReal(v.r, it.width, it.decimals);

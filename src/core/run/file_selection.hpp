@@ -26,8 +26,15 @@ void browse(Run& run, int slot);
 // line chooses its files through this. Returns true when the file was opened.
 bool openSlot(Run& run, int slot, const std::filesystem::path& path);
 
-// GET_FORMAT for slot 3 or 4 (box 105), with RADIOFORMAT's rule.
+// GET_FORMAT for slot 3 or 4 (box 105): sets IFORMIN (slot 3) or IFORMOUT
+// (slot 4) from the radio button clicked; unchanged when none was.
 void getFormat(Run& run, int slot);
+// RADIOFORMAT: radio 1051 checked gives format 0 to the slot FMTSLOT names,
+// radio 1052 format 1 (SHELX).
+void radioFormat(Run& run, bool firstChecked);
+// The file name as the format box shows it: up to its first run of three
+// blanks, and only the last 40 characters of a longer name.
+std::string formatBoxName(const std::string& fileName);
 
 // The extension as the run sequence finds it: the three characters after
 // the first ".", or the first three of the name, raised to upper case.

@@ -11,9 +11,12 @@ namespace {
 const ff::EditList kFatalRecord("(/,/,'*****FATAL ERROR:',/,5X,A100,/,/,'*****PROGRAM WILL HALT',/)");
 const ff::EditList kWarningRecord("(/,/,'*****WARNING:',/,5X,A100,/,/,'*****PROGRAM WILL CONTINUE',/)");
 const ff::EditList kProgress("('PROCESSING REFLECTION ',I5)");
+}  // namespace
 
-// Position of the first blank of the first run of n blanks, or npos.
-std::size_t firstRun(std::string_view text, std::size_t n) {
+FatalError::FatalError(std::string_view message)
+    : std::runtime_error(std::string(ff::trimRight(message))), message_(ff::padded(message, kMessageLength)) {}
+
+std::size_t firstBlankRun(std::string_view text, std::size_t n) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     run = text[i] == ' ' ? run + 1 : 0;
@@ -21,15 +24,11 @@ std::size_t firstRun(std::string_view text, std::size_t n) {
   }
   return std::string_view::npos;
 }
-}  // namespace
-
-FatalError::FatalError(std::string_view message)
-    : std::runtime_error(std::string(ff::trimRight(message))), message_(ff::padded(message, kMessageLength)) {}
 
 void error(std::string_view message) { throw FatalError(message); }
 
 std::string boxText(std::string_view message, std::size_t blanks) {
-  const std::size_t at = firstRun(message, blanks);
+  const std::size_t at = firstBlankRun(message, blanks);
   if (at == std::string_view::npos) return {};
   return std::string(message.substr(0, at + 1));
 }
@@ -51,7 +50,7 @@ void errorBox(Run& run, std::string_view message) {
 
 void warning(Run& run, std::string_view message) {
   const std::string msg = ff::padded(message, kMessageLength);
-  const std::size_t run4 = firstRun(msg, 4);
+  const std::size_t run4 = firstBlankRun(msg, 4);
   std::size_t length = run4 == std::string::npos ? 0 : run4;
   if (run.state.FILESET[1] == 1) {
     length = std::min<std::size_t>(length, 100);
@@ -65,7 +64,7 @@ void processIndicator(Run& run, int n) { wline(run, ff::padded(kProgress.text({n
 
 void wline(Run& run, std::string_view text) {
   const std::string t = ff::padded(text, 80);
-  const std::size_t at = firstRun(t, 5);
+  const std::size_t at = firstBlankRun(t, 5);
   const std::size_t length = at == std::string::npos ? 0 : at;
   run.ui.setText(ctl::kStatus, t.substr(0, length));
   run.ui.redraw();

@@ -42,6 +42,10 @@ void warning(Run& run, std::string_view message);
 void processIndicator(Run& run, int n);
 void wline(Run& run, std::string_view text);
 
+// Position of the first blank of the first run of n blanks in the text, or
+// npos when it has none.
+std::size_t firstBlankRun(std::string_view text, std::size_t n);
+
 // The text shown by a box: the message up to the first run of `blanks`
 // blanks, keeping the first blank of that run (nothing when there is none).
 std::string boxText(std::string_view message, std::size_t blanks);

@@ -1,15 +1,32 @@
 // The run sequence: button states, Build Model, Run, Reset and the end of
-// the run.
+// the run. runBuild and runProg are the only places where a fatal error is
+// caught: there it is written to the print file, shown, and the run closed.
 #pragma once
 
 namespace korvex {
 
 struct Run;
 
-void checkRun(Run& run);      // CHECK_RUN
-void runBuild(Run& run);      // RUN_BUILD (Build Model)
-void runProg(Run& run);       // RUN_PROG (Run)
-void closeProgram(Run& run);  // CLOSE_PROGRAM
-void resetFiles(Run& run);    // RESET_FILES
+// The stages the build and run sequences call, in the order they call them.
+// The defaults are the program's own stages; tests replace some of them to
+// follow the order of calls or to raise a fatal error at a chosen point.
+struct RunStages {
+  using Stage = void (*)(Run&);
+  using FormatStage = void (*)(Run&, int slot);
+  Stage writeHeader;
+  Stage readCrystalData;
+  Stage buildModel;
+  FormatStage getFormat;
+  Stage processData;
+  Stage writeCifKorvex;
+
+  RunStages();  // the program's own stages
+};
+
+void checkRun(Run& run);                                     // CHECK_RUN
+void runBuild(Run& run, const RunStages& stages = RunStages());  // RUN_BUILD (Build Model)
+void runProg(Run& run, const RunStages& stages = RunStages());   // RUN_PROG (Run)
+void closeProgram(Run& run);                                 // CLOSE_PROGRAM
+void resetFiles(Run& run);                                   // RESET_FILES
 
 }  // namespace korvex

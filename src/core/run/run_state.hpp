@@ -26,6 +26,9 @@ struct RunState {
   // The folder of the file chosen last: names that are not opened through a
   // slot (the CIF fragment, the grid listing, the viewer) are taken in it.
   std::filesystem::path folder = ".";
+  // Set by CLOSE_PROGRAM: the run has ended, and only the view buttons and
+  // Exit remain. The handlers of the disabled buttons do nothing then.
+  bool ended = false;
   // Whether the "PSI > 70 DEG" warning has been given since program start.
   bool psiWarningGiven = false;
 };
