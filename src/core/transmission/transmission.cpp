@@ -1,8 +1,141 @@
-// Placeholder: replaced by the transmission routines.
+// From the measured intensity of one reflection to its corrected amplitude:
+// anvil, crystal, gasket and medium transmission, F and sigma(F), the
+// extinction term, and the flags for beams the cell spoils.
 #include "transmission/transmission.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "run/messages.hpp"
 #include "run/run.hpp"
+#include "transmission/anvils.hpp"
+#include "transmission/crystal.hpp"
+#include "transmission/sphere.hpp"
+
 namespace korvex {
-void itof(Run&) {}
-void setTrnsSphere(Run&) {}
-int checkShadow(Run&) { return 1; }
+
+namespace {
+
+// Beams more than 1.22 rad (about 70 degrees) from the load axis run through
+// the cell's body; no anvil transmission is computed for them.
+constexpr float kPsiLimit = 1.22f;
+
+// Angle of a beam to the load axis from its Y component, 0 to pi/2, with
+// the component held to [0, 1] against rounding.
+float axisAngle(float cosine) { return std::acos(std::min(cosine, 1.0f)); }
+
+// Anvil angles and sides of both beams, and TDAC. Returns true when a beam
+// lies beyond the angle the cell can be corrected for.
+bool anvilTransmission(Run& run) {
+  ReflectionRecord& r = run.refl;
+  TransmissionState& tr = run.trans;
+  // Anvil 1 lies on the -Y side of the crystal, anvil 2 on the +Y side.
+  if (r.DCI[1] < 0.0f) {
+    r.PSI[0] = axisAngle(-r.DCI[1]);
+    r.ISIDE[0] = 1;
+  } else {
+    r.PSI[0] = axisAngle(r.DCI[1]);
+    r.ISIDE[0] = 2;
+  }
+  if (r.DCD[1] > 0.0f) {
+    r.PSI[1] = axisAngle(r.DCD[1]);
+    r.ISIDE[1] = 2;
+  } else {
+    r.PSI[1] = axisAngle(-r.DCD[1]);
+    r.ISIDE[1] = 1;
+  }
+
+  if (r.PSI[0] > kPsiLimit || r.PSI[1] > kPsiLimit) {
+    tr.TDAC = 0.0f;
+    if (!run.state.psiWarningGiven) {
+      warning(run, " REFLECTION WITH PSI > 70 DEG DACABS SET ZERO. CHECK DATA, UB AND BLAXES");
+      run.state.psiWarningGiven = true;
+    }
+    return true;
+  }
+  tr.TDAC = 1.0f / (diabs(run.exp, r.PSI[0], r.ISIDE[0]) * diabs(run.exp, r.PSI[1], r.ISIDE[1]));
+  return false;
+}
+
+}  // namespace
+
+void itof(Run& run) {
+  const ExperimentState& e = run.exp;
+  ReflectionRecord& r = run.refl;
+  TransmissionState& tr = run.trans;
+
+  bool beyondLimit = false;
+  if (e.DACTYPE > 0) {
+    beyondLimit = anvilTransmission(run);
+  } else {
+    tr.TDAC = 1.0f;
+  }
+
+  switch (e.MODELTYPE) {
+    case 0:
+      // No crystal model: the crystal is taken as transparent and fully
+      // illuminated, with no extinction path and no medium.
+      tr.TRANS = 1.0f;
+      tr.TXTAL = 1.0f;
+      tr.SUMTP = 0.0f;
+      tr.TGAS = 1.0f;
+      tr.TMED = 1.0f;
+      break;
+    case 4:
+      korvexSphere(run);
+      tr.TMED = 1.0f;  // no medium is computed around a sphere
+      break;
+    case 5:
+      korvexFillg(run);
+      break;
+    default:
+      korvex(run);
+      break;
+  }
+  tr.TRANS = tr.TRANS * tr.TDAC;
+
+  // 360/pi in single precision turns 2theta in degrees into theta in radians.
+  const float sinth = std::fabs(std::sin(r.ANG[0] / 114.59159851f));
+  const float costh = std::sqrt(1.0f - sinth * sinth);
+
+  // Corrected intensity: a negative intensity is replaced by a tenth of its
+  // sigma. The magnitude is taken so that a negative sigma cannot give a
+  // negative intensity (and a NaN amplitude).
+  float corr = 0.0f;
+  float intensity = 0.0f;
+  if (tr.TRANS > 1.0e-5f) {
+    corr = 1.0f / tr.TRANS;
+    intensity = r.FI < 0.0f ? std::fabs(0.1f * r.SIGI * corr) : std::fabs(corr * r.FI);
+  }
+  r.FOBS = std::sqrt(intensity);
+  r.SIGF = r.FOBS < 1.0e-5f ? 1.0f : 0.5f * r.SIGI * corr / r.FOBS;
+
+  // Extinction term: 1588.83 lambda^2/V^2 Tbar (1 + cos^4 2theta) /
+  // ((1 + cos^2 2theta) sin theta cos theta), Tbar = -SUMTP/TXTAL in microns.
+  r.EXTF = 0.0f;
+  if (e.CRYSABS != 0 && tr.TXTAL >= 1.0e-4f) {
+    const float q = costh * costh - sinth * sinth;
+    const float q2 = q * q;
+    const float q4 = q2 * q2;
+    const float denominator = (1.0f + q2) * tr.TXTAL * sinth * costh;
+    // 2theta of 0 or 180 degrees has no extinction term (it would be infinite).
+    if (denominator != 0.0f) r.EXTF = -1588.83f * e.LAMBDAV2 * tr.SUMTP * (1.0f + q4) / denominator;
+    // No path (SUMTP = 0) gives a plain zero, never a signed one.
+    if (r.EXTF == 0.0f) r.EXTF = 0.0f;
+  }
+
+  if (e.DACTYPE > 0) {
+    // A beam beyond the opening of its anvil, or beyond the angle the cell
+    // can be corrected for at all: listed, counted once, not written.
+    if (beyondLimit || r.PSI[0] > e.PSIMAX[r.ISIDE[0] - 1] || r.PSI[1] > e.PSIMAX[r.ISIDE[1] - 1]) {
+      ++run.counters.NPSI;
+      r.STAT[2] = 'D';
+    }
+    if (tr.TGAS < e.MINILLUM) {
+      r.STAT[3] = 'O';
+      ++run.counters.NOBSC;
+    }
+  }
+}
+
 }  // namespace korvex

@@ -1,0 +1,179 @@
+// Gaussian integration of the crystal transmission (Burnham, 1966).
+#include "transmission/crystal.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "experiment/experiment_state.hpp"
+#include "run/messages.hpp"
+#include "run/run.hpp"
+#include "transmission/gasket.hpp"
+#include "transmission/transmission.hpp"
+
+namespace korvex {
+
+namespace {
+
+// Paths of 10000 microns stand for "no exit face found": exp(-mu t) is then
+// practically 0 for any absorbing crystal.
+constexpr float kNoExit = 10000.0f;
+
+void requireGrid(const ExperimentState& e, bool withFaces) {
+  for (int a = 0; a < 3; ++a) {
+    if (e.NGRID[a] < 1 || e.NGRID[a] > kMaxGrid) error("INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL");
+  }
+  if (withFaces) {
+    if (e.NFACES < 1 || e.NFACES > kMaxFaces) error("INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL");
+    const std::size_t need = static_cast<std::size_t>(e.NGRID[0]) * static_cast<std::size_t>(e.NGRID[1]) *
+                             static_cast<std::size_t>(e.NGRID[2]) * static_cast<std::size_t>(e.NFACES);
+    if (e.FDIST.size() < need) error("INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL");
+  }
+}
+
+}  // namespace
+
+void korvex(Run& run) {
+  const ExperimentState& e = run.exp;
+  const ReflectionRecord& r = run.refl;
+  TransmissionState& tr = run.trans;
+  requireGrid(e, true);
+
+  tr.TXTAL = 0.0f;
+  tr.SUMTP = 0.0f;
+  tr.TRANS = 0.0f;
+  tr.TGAS = 0.0f;
+  tr.TMED = 0.0f;
+  int illum = 1;
+  if (e.GASKGIVEN == 1) illum = checkShadow(run);
+
+  // Products of each face normal with the two beams, for every reflection:
+  // the paths also feed the medium calculation when the crystal does not
+  // absorb.
+  const int nf = e.NFACES;
+  std::array<float, kMaxFaces> doti{};
+  std::array<float, kMaxFaces> dotd{};
+  for (int n = 0; n < nf; ++n) {
+    doti[n] = e.FACE[n][0] * r.DCI[0] + e.FACE[n][1] * r.DCI[1] + e.FACE[n][2] * r.DCI[2];
+    dotd[n] = e.FACE[n][0] * r.DCD[0] + e.FACE[n][1] * r.DCD[1] + e.FACE[n][2] * r.DCD[2];
+  }
+
+  const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
+  std::array<float, kMaxGrid> ti{};
+  std::array<float, kMaxGrid> td{};
+  for (int i = 0; i < nx; ++i) {
+    for (int j = 0; j < ny; ++j) {
+      // Distance to the surface along each beam for the points of this
+      // z-line: the nearest face ahead of the point (positive distance,
+      // beyond 1.0E-5 microns) among those the beam is not parallel to.
+      // The face values of one line lie contiguous for each face.
+      ti.fill(kNoExit);
+      td.fill(kNoExit);
+      for (int n = 0; n < nf; ++n) {
+        const float* fd = &e.FDIST[fdistIndex(e, i, j, 0, n)];
+        const float di = doti[n];
+        if (std::fabs(di) > 1.0e-6f) {
+          for (int k = 0; k < nz; ++k) {
+            const float p = fd[k] / di;
+            if (p > 1.0e-5f && p < ti[k]) ti[k] = p;
+          }
+        }
+        const float dd = dotd[n];
+        if (std::fabs(dd) > 1.0e-6f) {
+          for (int k = 0; k < nz; ++k) {
+            const float p = fd[k] / dd;
+            if (p > 1.0e-5f && p < td[k]) td[k] = p;
+          }
+        }
+      }
+
+      for (int k = 0; k < nz; ++k) {
+        const float t = ti[k] + td[k];
+        const float w = e.WX[i] * e.WY[i][j] * e.WZ[i][j][k];
+        const float ew = std::exp(-e.ABSCO * t) * w;
+        tr.SUMTP = tr.SUMTP - t * ew;
+        tr.TXTAL = tr.TXTAL + ew;
+
+        const Vec3 P{e.XG[i], e.YG[i][j], e.ZG[i][j][k]};
+        float G = 1.0f;
+        if (illum != 1) {
+          G = gasketAbs(run, P);
+          tr.TGAS = tr.TGAS + w * G;
+        } else {
+          tr.GPATHI = 0.0f;
+          tr.GPATHD = 0.0f;
+        }
+        float M = 1.0f;
+        if (e.MEDIAABS == 1) {
+          M = absMedia(run, P, t);
+          tr.TMED = tr.TMED + w * M;
+        }
+        tr.TRANS = tr.TRANS + ew * G * M;
+      }
+    }
+  }
+
+  tr.TRANS = tr.TRANS / e.VOLUME;
+  if (e.CRYSABS == 1) {
+    tr.TXTAL = tr.TXTAL / e.VOLUME;
+    tr.SUMTP = tr.SUMTP / e.VOLUME;
+  } else {
+    tr.TXTAL = 1.0f;
+    tr.SUMTP = 1.0f;
+  }
+  // In air the gasket and medium sums are left as summed (they are not used).
+  if (e.DACTYPE != 0) {
+    tr.TGAS = illum == 1 ? 1.0f : tr.TGAS / e.VOLUME;
+    tr.TMED = e.MEDIAABS == 1 ? tr.TMED / e.VOLUME : 1.0f;
+  }
+}
+
+void korvexFillg(Run& run) {
+  const ExperimentState& e = run.exp;
+  TransmissionState& tr = run.trans;
+  requireGrid(e, false);
+
+  tr.TXTAL = 0.0f;
+  tr.SUMTP = 0.0f;
+  tr.TRANS = 0.0f;
+  tr.TGAS = 0.0f;
+  tr.TMED = 1.0f;
+
+  const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
+  for (int i = 0; i < nx; ++i) {
+    for (int j = 0; j < ny; ++j) {
+      for (int k = 0; k < nz; ++k) {
+        const Vec3 P{e.XG[i], e.YG[i][j], e.ZG[i][j][k]};
+        // A beam nearly parallel to the culets: the point is taken as
+        // obscured (it still counts in VOLUME).
+        if (ishadow(run, P) == kShadowGrazing) continue;
+        const float L = tr.PLANEI + tr.PLANED;
+        const float G = gasketAbs(run, P);
+
+        const float w = e.WX[i] * e.WY[i][j] * e.WZ[i][j][k];
+        float ew = w;
+        if (e.CRYSABS != 0) {
+          // The crystal is the hole's content: each beam's way to its culet
+          // plane less the part that runs inside the gasket.
+          const float t = L - tr.GPATHI - tr.GPATHD;
+          ew = std::exp(-e.ABSCO * t) * w;
+          tr.SUMTP = tr.SUMTP - t * ew;
+          tr.TXTAL = tr.TXTAL + ew;
+        }
+        tr.TGAS = tr.TGAS + w * G;
+        tr.TRANS = tr.TRANS + ew * G;
+      }
+    }
+  }
+
+  if (e.CRYSABS == 1) {
+    tr.TXTAL = tr.TXTAL / e.VOLUME;
+    tr.SUMTP = tr.SUMTP / e.VOLUME;
+  } else {
+    tr.TXTAL = 1.0f;
+    tr.SUMTP = 1.0f;
+  }
+  tr.TGAS = tr.TGAS / e.VOLUME;
+  tr.TRANS = tr.TRANS / e.VOLUME;
+}
+
+}  // namespace korvex
