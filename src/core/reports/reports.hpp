@@ -1,6 +1,8 @@
 // The print-file header and experiment report, and the CIF fragment.
 #pragma once
 
+#include <string>
+
 namespace korvex {
 
 struct Run;
@@ -11,5 +13,10 @@ void writeHeader(Run& run);
 void writeCrystalData(Run& run);
 // WRITE_CIF_KORVEX: the CIF fragment named after the output file.
 void writeCifKorvex(Run& run);
+
+// The CIF fragment's file name for an output reflection file's name (given
+// without its directory, blank padding allowed): the name up to its first
+// "." followed by "_korvex.cif"; a name without "." gives "_korvex.cif".
+std::string cifFileName(const std::string& outputName);
 
 }  // namespace korvex
