@@ -1,14 +1,137 @@
+// Output through edit lists: single fields and whole records.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "fixedformat/edit_list.hpp"
 
-using korvex::ff::EditList;
-using korvex::ff::formatReal;
+namespace ff = korvex::ff;
+using Records = std::vector<std::string>;
 
-TEST(EditListSmoke, FormatsARecord) {
-  EditList l("(3I4,F8.3,1X,A3)");
-  auto r = l.records({1, -2, 3, 0.5f, "NEW"});
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0], "   1  -2   3   0.500 NEW");
-  EXPECT_EQ(formatReal(0.5, 4, 3), ".500");
+TEST(FormatReal, RoundsTheExactBinaryValue) {
+  auto check = [](float v, int w, int d, const char* expected) {
+    SCOPED_TRACE(std::to_string(v) + " F" + std::to_string(w) + "." + std::to_string(d));
+    EXPECT_EQ(ff::formatReal(v, w, d), expected);
+  };
+  // Decimal "halves" that lie below or above in binary.
+  check(2.675f, 5, 2, " 2.67");    // 2.67499995...
+  check(1.005f, 5, 2, " 1.00");    // 1.00499999...
+  check(0.045f, 5, 2, " 0.05");    // 0.04500000178...
+  check(0.0145f, 6, 3, " 0.014");  // 0.01449999958...
+  check(8.345f, 5, 2, " 8.35");    // 8.34500026...
+  check(-2.675f, 6, 2, " -2.67");
+  check(0.99999f, 5, 2, " 1.00");  // the carry reaches the units
+  check(9.9999f, 5, 2, "10.00");
+  check(123.456f, 8, 3, " 123.456");
+  check(1.0e-7f, 8, 3, "   0.000");
+}
+
+TEST(FormatReal, LeadingZeroSignAndOverflow) {
+  auto check = [](float v, int w, int d, const char* expected) {
+    SCOPED_TRACE(std::to_string(v) + " F" + std::to_string(w) + "." + std::to_string(d));
+    EXPECT_EQ(ff::formatReal(v, w, d), expected);
+  };
+  check(0.5f, 5, 3, "0.500");  // room for the optional zero
+  check(0.5f, 4, 3, ".500");   // no room: it goes
+  check(0.5f, 3, 3, "***");
+  check(-0.5f, 6, 3, "-0.500");
+  check(-0.5f, 5, 3, "-.500");
+  check(-0.5f, 4, 3, "****");
+  check(0.0f, 4, 3, ".000");
+  check(-0.001f, 6, 2, " -0.00");  // rounds to zero, keeps its sign
+  check(-0.004f, 4, 2, "-.00");
+  check(12345679.0f, 9, 0, "12345679.");  // Fw.0 keeps the point
+  check(12345679.0f, 8, 0, "********");
+  check(-3.4f, 4, 0, " -3.");
+  check(0.4f, 3, 0, " 0.");
+  check(12345.6f, 6, 2, "******");
+  check(999.996f, 6, 2, "******");  // rounding carries it past the field
+  check(999.994f, 6, 2, "999.99");
+  check(1.0e30f, 10, 2, "**********");
+}
+
+TEST(FormatReal, NonFiniteValuesStayInTheirField) {
+  EXPECT_EQ(ff::formatReal(std::numeric_limits<double>::quiet_NaN(), 8, 3), "     NaN");
+  EXPECT_EQ(ff::formatReal(std::numeric_limits<double>::infinity(), 10, 2), "  Infinity");
+  EXPECT_EQ(ff::formatReal(-std::numeric_limits<double>::infinity(), 6, 2), "  -Inf");
+  EXPECT_EQ(ff::formatReal(std::numeric_limits<double>::infinity(), 2, 0), "**");
+}
+
+TEST(FormatIntAndText, WidthsAsterisksCutAndPadding) {
+  EXPECT_EQ(ff::formatInt(-12, 3), "-12");
+  EXPECT_EQ(ff::formatInt(-123, 3), "***");
+  EXPECT_EQ(ff::formatInt(0, 1), "0");
+  EXPECT_EQ(ff::formatInt(100000, 5), "*****");
+  EXPECT_EQ(ff::formatText("AB", 4), "  AB");      // a shorter text is right-aligned
+  EXPECT_EQ(ff::formatText("ABCDEF", 4), "ABCD");  // a longer one cut to its start
+  EXPECT_EQ(ff::formatText("ABCD", 4), "ABCD");
+  EXPECT_EQ(ff::formatText(" x ", 0), " x ");      // A without width: the whole text
+  EXPECT_EQ(ff::padded("ab", 4), "ab  ");
+  EXPECT_EQ(ff::padded("abcdef", 4), "abcd");
+  EXPECT_EQ(ff::trimRight("ab  "), "ab");
+  EXPECT_EQ(ff::trimRight("    "), "");
+}
+
+TEST(EditList, ComposesRecords) {
+  auto check = [](const char* layout, std::initializer_list<ff::Value> values, const Records& expected) {
+    SCOPED_TRACE(layout);
+    EXPECT_EQ(ff::EditList(layout).records(values), expected);
+  };
+  check("(3I4,F8.3,1X,A3)", {1, -2, 3, 0.5f, "NEW"}, {"   1  -2   3   0.500 NEW"});
+  // Slashes: "(/,A,/)" gives an empty record, the text, an empty record.
+  check("(/,A,/)", {"x"}, {"", "x", ""});
+  check("(/,/,'*****FATAL ERROR:',/,5X,A10,/,/,'*****PROGRAM WILL HALT',/)", {"MSG"},
+        {"", "", "*****FATAL ERROR:", "            MSG", "", "*****PROGRAM WILL HALT", ""});
+  // Repeated groups and repeated descriptors.
+  check("(2(I2,'|'),2X,2A2)", {1, 2, "a", "bcd"}, {" 1| 2|   abc"});
+  check("(' [',3(F5.1),']')", {1.0f, 2.26f, -3.0f}, {" [  1.0  2.3 -3.0]"});
+  check("(3'ab')", {}, {"ababab"});
+  check("('it''s')", {}, {"it's"});
+  check("(5X,'INPUT DATA FILE: ',A4)", {"fo.int    "}, {"     INPUT DATA FILE: fo.i"});
+}
+
+TEST(EditList, StopsAtTheFirstItemWithoutAValue) {
+  auto check = [](const char* layout, std::initializer_list<ff::Value> values, const Records& expected) {
+    SCOPED_TRACE(layout);
+    EXPECT_EQ(ff::EditList(layout).records(values), expected);
+  };
+  // Literals and blanks before the field that lacks a value are written.
+  check("(I3,' X=',I3,' Y=',I3)", {1}, {"  1 X="});
+  check("(I2,2(' a',I2))", {1, 2}, {" 1 a 2 a"});
+  check("(I2,/,' next',I2)", {1}, {" 1", " next"});
+  check("('PROCESSING REFLECTION ',I5)", {}, {"PROCESSING REFLECTION "});
+  check("('HEADING')", {}, {"HEADING"});
+}
+
+TEST(EditList, ReversionStartsANewRecordAtTheLastGroup) {
+  auto check = [](const char* layout, std::initializer_list<ff::Value> values, const Records& expected) {
+    SCOPED_TRACE(layout);
+    EXPECT_EQ(ff::EditList(layout).records(values), expected);
+  };
+  check("(I2,/,2(I3))", {1, 2, 3, 4, 5}, {" 1", "  2  3", "  4  5"});
+  check("(' V',2I3)", {1, 2, 3}, {" V  1  2", " V  3"});  // no group: the whole layout again
+  check("(5X,A3,3I2)", {"ALL", 1, 2, 3, 4}, {"     ALL 1 2 3", "     ***"});  // 4 under A3
+  // Values that no data item can take are left over rather than looping.
+  check("('ONLY TEXT')", {1}, {"ONLY TEXT"});
+}
+
+TEST(EditList, MismatchedValuesFillTheFieldWithAsterisks) {
+  const ff::EditList l("(I4,F6.1,A3)");
+  EXPECT_EQ(l.records({2.7f, 3, 1}), Records{"   2   3.0***"});
+  EXPECT_EQ(l.records({std::numeric_limits<float>::quiet_NaN(), 1.0f, "a"}), Records{"****   1.0  a"});
+  EXPECT_EQ(l.records({"x", "y", "abc"}), Records{"**********abc"});
+}
+
+TEST(EditList, TextJoinsTheRecords) {
+  EXPECT_EQ(ff::EditList("('A',I2,/,'B')").text({5}), "A 5B");
+}
+
+TEST(EditList, MalformedLayoutsAreRejectedWhenParsed) {
+  for (const char* bad : {"I4", "(I)", "(F8)", "(F8.)", "(Q4)", "(I4", "('open)", "(I4))", "(0(I2))"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_THROW(ff::EditList{bad}, ff::LayoutError);
+  }
 }

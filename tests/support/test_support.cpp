@@ -14,8 +14,9 @@ void RecordingDialog::setText(int control, std::string_view t) {
 
 void RecordingDialog::setEnabled(int control, bool e) { enabled[control] = e; }
 
-std::optional<int> RecordingDialog::formatBox(int slot, std::string_view shownName, std::string_view) {
+std::optional<int> RecordingDialog::formatBox(int slot, std::string_view shownName, std::string_view firstLabel) {
   formatBoxesShown.emplace_back(slot, std::string(shownName));
+  formatBoxLabels.emplace_back(firstLabel);
   if (formatAnswers.empty()) return std::nullopt;
   auto a = formatAnswers.front();
   formatAnswers.erase(formatAnswers.begin());
@@ -24,6 +25,7 @@ std::optional<int> RecordingDialog::formatBox(int slot, std::string_view shownNa
 
 std::optional<std::filesystem::path> RecordingDialog::fileDialog(const FileDialogSpec& spec, std::string& buffer) {
   fileDialogsShown.push_back(spec);
+  fileBuffersOffered.push_back(buffer);
   if (fileAnswers.empty()) return std::nullopt;
   auto a = fileAnswers.front();
   fileAnswers.erase(fileAnswers.begin());

@@ -40,6 +40,8 @@ class RecordingDialog : public DialogLayer {
   std::vector<std::optional<std::filesystem::path>> fileAnswers;
   std::vector<FileDialogSpec> fileDialogsShown;
   std::vector<std::pair<int, std::string>> formatBoxesShown;  // slot, shown name
+  std::vector<std::string> formatBoxLabels;    // the text of radio 1051 of each format box
+  std::vector<std::string> fileBuffersOffered;  // the file buffer as each file dialog opened
 };
 
 // A run with a recording dialog and the print file captured in memory.
