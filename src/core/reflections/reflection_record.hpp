@@ -53,6 +53,7 @@ struct ProcessingCounters {
 struct RunStatistics {
   std::array<int, kMaxStandards> NSTD{};
   std::array<float, kMaxStandards> STDMIN{}, STDMAX{}, STDSUM{}, STDSSQ{}, STDSIG{};
+  int NSTDOTHER = 0;  // measurements of standards numbered outside 1..4 (counted, not tabled)
   std::array<std::array<int, 10>, 12> TTHTAB{};  // [row][column]
   std::array<std::array<int, 7>, 12> PSITAB1{}, PSITAB2{};
   float XTLMIN = 1.0f, XTLMAX = 0.0f;
