@@ -160,6 +160,9 @@ struct Composer {
   std::size_t next = 0;
   std::vector<std::string> records;
   std::string current;
+  // Length of `current` up to its last text or field: blanks of nX after it
+  // only move the position and appear once something follows them.
+  std::size_t written = 0;
   bool consumedInPass = false;
 
   // Returns false once the values have run out at a data item.
@@ -169,9 +172,11 @@ struct Composer {
         case Item::Kind::Slash:
           records.push_back(std::move(current));
           current.clear();
+          written = 0;
           break;
         case Item::Kind::Literal:
           current += it.literal;
+          written = current.size();
           break;
         case Item::Kind::Skip:
           current.append(static_cast<std::size_t>(it.width), ' ');
@@ -183,10 +188,14 @@ struct Composer {
         case Item::Kind::Int:
         case Item::Kind::Real:
         case Item::Kind::Text: {
-          if (next >= values.size()) return false;
+          if (next >= values.size()) {
+            current.resize(written);
+            return false;
+          }
           const Value& v = values[next++];
           consumedInPass = true;
           current += field(it, v);
+          written = current.size();
           break;
         }
       }
@@ -237,6 +246,7 @@ std::vector<std::string> EditList::records(std::span<const Value> values) const 
     c.consumedInPass = false;
     c.records.push_back(std::move(c.current));
     c.current.clear();
+    c.written = 0;
     more = c.run(tail);
   }
   c.records.push_back(std::move(c.current));
