@@ -3,11 +3,12 @@
 #include "transmission/sphere.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <vector>
 
 #include "fixedformat/edit_list.hpp"
+#include "model/gauss_legendre.hpp"
+#include "model/grid.hpp"
+#include "model/grid_listing.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
 #include "transmission/transmission.hpp"
@@ -16,70 +17,19 @@ namespace korvex {
 
 namespace {
 
-const ff::EditList kLimitsHeading("(/,/,10X,'GAUSSSIAN GRID LIMITS FOR ',A80)");
-const ff::EditList kXLimits("(/,/,10X,'XMIN = ',F10.4,10X,'XMAX = ',F10.4,/)");
-const ff::EditList kYLimits("(/,10X,'AT X = ',F10.4,' YMIN = ',F10.4,' YMAX = ',F10.4,/)");
-const ff::EditList kZLimits("(10X,'AT X = ',F10.4,' Y = ',F10.4,' ZMIN = ',F10.4,' ZMAX = ',F10.4)");
+// The sphere's point listing starts on a new page.
 const ff::EditList kPointsHeading(
     "('1     COORDINATES OF GAUSSIAN GRID POINTS FOR ',A80,/,/,9X,'X',10X,'Y',20X,'Z COORDINATES')");
-const ff::EditList kPointLine("(2X,F10.1,',',F10.1,':',8F10.1)");
-const ff::EditList kPointContinuation("(24X,8F10.1)");
 
 constexpr int kAngles = 180;
-
-// Gauss-Legendre rule of 2^(column-1) points on [-1, 1], abscissae ascending.
-struct GaussRule {
-  std::array<float, kMaxGrid> x{};
-  std::array<float, kMaxGrid> w{};
-};
-
-GaussRule makeRule(int n) {
-  GaussRule r;
-  for (int i = 0; i < n; ++i) {
-    double z = std::cos(3.14159265358979323846 * (i + 0.75) / (n + 0.5));
-    double pp = 1.0;
-    for (int it = 0; it < 100; ++it) {
-      double p1 = 1.0, p2 = 0.0;
-      for (int j = 1; j <= n; ++j) {
-        const double p3 = p2;
-        p2 = p1;
-        p1 = ((2.0 * j - 1.0) * z * p2 - (j - 1.0) * p3) / j;
-      }
-      pp = n * (z * p1 - p2) / (z * z - 1.0);
-      const double dz = p1 / pp;
-      z -= dz;
-      if (std::fabs(dz) < 1e-15) break;
-    }
-    r.x[n - 1 - i] = static_cast<float>(z);
-    r.w[n - 1 - i] = static_cast<float>(2.0 / ((1.0 - z * z) * pp * pp));
-  }
-  return r;
-}
-
-const std::array<GaussRule, 6> kRules{makeRule(1), makeRule(2), makeRule(4), makeRule(8), makeRule(16), makeRule(32)};
-
-const GaussRule& gaussRule(int column) { return kRules[static_cast<std::size_t>(column - 1)]; }
-
-// z values of one grid line as edit-list values, [from, to).
-std::vector<ff::Value> zValues(const ExperimentState& e, int i, int j, int from, int to) {
-  std::vector<ff::Value> v;
-  for (int k = from; k < to; ++k) v.emplace_back(e.ZG[i][j][k]);
-  return v;
-}
 
 void listPoints(Run& run) {
   const ExperimentState& e = run.exp;
   auto& out = run.files.grid;
   const int n = e.NGRID[0];
-  out.write(kPointsHeading, {e.TITLE});
+  out.write(kPointsHeading, {ff::padded(e.TITLE, 80)});
   for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      std::vector<ff::Value> line{e.XG[i], e.YG[i][j]};
-      const std::vector<ff::Value> first = zValues(e, i, j, 0, std::min(n, 8));
-      line.insert(line.end(), first.begin(), first.end());
-      out.records(kPointLine.records(line));
-      if (n > 8) out.records(kPointContinuation.records(zValues(e, i, j, 8, n)));
-    }
+    for (int j = 0; j < n; ++j) writePointLine(out, e.XG[i], e.YG[i][j], e.ZG[i][j].data(), n);
   }
 }
 
@@ -87,59 +37,47 @@ void listPoints(Run& run) {
 
 void setTrnsSphere(Run& run) {
   ExperimentState& e = run.exp;
-  const float level = e.GRID[0];
-  if (!(level >= 0.0f && level <= 5.0f) || level != std::floor(level)) {
-    error("GRID LEVEL ON KORVEX MODEL CARD MUST BE A WHOLE NUMBER FROM 0 TO 5");
-  }
-  const int n = static_cast<int>(std::lround(std::exp2(level)));
+  checkGridLevels(e, 1);
+  const int n = gridOrder(e.GRID[0]).points;
   e.NGRID = {n, n, n};
   // The raised level names the n-point rule of the Gauss tables.
-  e.GRID[0] = level + 1.0f;
-  const GaussRule& rule = gaussRule(static_cast<int>(e.GRID[0]));
+  e.GRID[0] = e.GRID[0] + 1.0f;
+  const auto& gx = GAUSSX[static_cast<std::size_t>(e.GRID[0]) - 1];
+  const auto& gw = GAUSSW[static_cast<std::size_t>(e.GRID[0]) - 1];
 
   const float R = e.RADIUS;
   if (!(R > 0.0f)) error("SPHERE RADIUS ON KORVEX MODEL CARD MUST BE POSITIVE");
-  const bool listLimits = run.files.grid.isOpen() && (e.GRIDLIST == 1 || e.GRIDLIST == 3);
-  const bool listGrid = run.files.grid.isOpen() && e.GRIDLIST > 1;
+  const bool listLimits = run.files.grid.isOpen() && listsGridLimits(e.GRIDLIST);
+  const bool listGrid = run.files.grid.isOpen() && listsGridPoints(e.GRIDLIST);
   e.BOXMIN[0] = -R;
   e.BOXMAX[0] = R;
   if (listLimits) {
-    run.files.grid.write(kLimitsHeading, {e.TITLE});
-    run.files.grid.write(kXLimits, {-R, R});
+    writeLimitsHeading(run.files.grid, e.TITLE);
+    writeXLimits(run.files.grid, -R, R);
   }
 
   // Grid centred on the sphere's centre: each axis spans the chord through
   // the point above, with the chord's half-length as the Gauss scale.
   for (int i = 0; i < n; ++i) {
-    const float x = R * rule.x[i];
+    const float x = R * gx[i];
     e.XG[i] = x;
-    e.WX[i] = R * rule.w[i];
+    e.WX[i] = R * gw[i];
     const float h = std::sqrt(R * R - x * x);
-    if (listLimits) run.files.grid.write(kYLimits, {x, -h, h});
+    if (listLimits) writeYLimits(run.files.grid, x, -h, h);
     for (int j = 0; j < n; ++j) {
-      const float y = h * rule.x[j];
+      const float y = h * gx[j];
       e.YG[i][j] = y;
-      e.WY[i][j] = h * rule.w[j];
+      e.WY[i][j] = h * gw[j];
       const float g = std::sqrt(R * R - x * x - y * y);
-      if (listLimits) run.files.grid.write(kZLimits, {x, y, -g, g});
+      if (listLimits) writeZLimits(run.files.grid, x, y, -g, g);
       for (int k = 0; k < n; ++k) {
-        e.ZG[i][j][k] = g * rule.x[k];
-        e.WZ[i][j][k] = g * rule.w[k];
+        e.ZG[i][j][k] = g * gx[k];
+        e.WZ[i][j][k] = g * gw[k];
       }
     }
   }
 
-  float volume = 0.0f;
-  for (int i = 0; i < n; ++i) {
-    float sy = 0.0f;
-    for (int j = 0; j < n; ++j) {
-      float sz = 0.0f;
-      for (int k = 0; k < n; ++k) sz = sz + e.WZ[i][j][k];
-      sy = sy + sz * e.WY[i][j];
-    }
-    volume = volume + sy * e.WX[i];
-  }
-  e.VOLUME = volume;
+  e.VOLUME = xVolume(e);
   if (listGrid) listPoints(run);
 
   // Entry k: the reversed incident beam along -Z, the diffracted beam along
