@@ -43,54 +43,37 @@ struct CifCase {
   }
 };
 
+// The states of the reference runs with a corrected crystal.
 void hklCube(korvex::Run& r) {
   ExperimentState& e = r.exp;
-  e.CRYSABS = 1;
+  e.CRYSABS = e.MODELTYPE = 1;
   e.ABSCO = 16.9f / 10000.0f;
-  e.MODELTYPE = 1;
   e.NUB = 3;
   e.NGRID = {8, 8, 8};
   const char* cards[] = {"1 0 0 45", "-1 0 0 45", "0 1 0 45", "0 -1 0 45", "0 0 1 45", "0 0 -1 45"};
   e.NFACES = 6;
   for (int n = 0; n < 6; ++n) e.MODELCARDS[n] = ff::padded(cards[n], 80);
-  r.stats.TOTMAX = 0.875f;
-  r.stats.TOTMIN = 0.868f;
+  r.stats.TOTMAX = 0.875f, r.stats.TOTMIN = 0.868f;
 }
 
 void cornersInCell(korvex::Run& r) {
   ExperimentState& e = r.exp;
-  e.CRYSABS = 1;
-  e.ABSCO = 40.0f / 10000.0f;
-  e.MODELTYPE = 3;
-  e.NUB = 3;
-  e.NGRID = {8, 8, 8};
+  e.CRYSABS = e.GASKGIVEN = e.MEDIAABS = 1;
+  e.MODELTYPE = e.NUB = 3;
   e.DACTYPE = 2;
+  e.ABSCO = 40.0f / 10000.0f, e.GASKETMU = 300.0f / 10000.0f, e.MUMEDIA = 15.0f / 10000.0f;
+  e.NGRID = {8, 8, 8};
   e.DTHICK = {0.18f, 0.18f, 0.3f, 0.3f};
   e.DMU = {2.025f, 2.025f, 0.473f, 0.473f};
-  e.GASKGIVEN = 1;
-  e.GASKETT = 50.0f;
-  e.GASKETR = 80.0f;
-  e.GASKETMU = 300.0f / 10000.0f;
-  e.MINILLUM = 0.05f;
-  e.MEDIAABS = 1;
-  e.MUMEDIA = 15.0f / 10000.0f;
+  e.GASKETT = 50.0f, e.GASKETR = 80.0f, e.MINILLUM = 0.05f;
   e.NFACES = 8;
-  e.HKLD = {{{-1.0f, -25.48661f, 6.38199f, -0.006f},
-             {1.28933f, 1.12274f, 1.0f, 0.05244f},
-             {1.7794f, 1.0f, -1.57109f, 0.05426f},
-             {1.0f, 14.61533f, 21.39087f, 0.0541f},
-             {-1.57766f, 1.7231f, 1.0f, 0.05572f},
-             {-1.32389f, 1.0f, -1.82608f, 0.05367f},
-             {-1.0f, 33.79999f, -145.07748f, 0.0541f},
-             {1.0f, 25.48661f, -6.38199f, 0.034f}}};
-  r.stats.TOTMAX = 0.260f;
-  r.stats.TOTMIN = 0.231f;
-  r.stats.DACMIN = 0.271f;
-  r.stats.DACMAX = 0.300f;
-  r.stats.GASMIN = 0.999f;
-  r.stats.GASMAX = 1.0f;
-  r.stats.MEDMIN = 0.958f;
-  r.stats.MEDMAX = 0.963f;
+  e.HKLD = {{{-1.0f, -25.48661f, 6.38199f, -0.006f}, {1.28933f, 1.12274f, 1.0f, 0.05244f},
+             {1.7794f, 1.0f, -1.57109f, 0.05426f}, {1.0f, 14.61533f, 21.39087f, 0.0541f},
+             {-1.57766f, 1.7231f, 1.0f, 0.05572f}, {-1.32389f, 1.0f, -1.82608f, 0.05367f},
+             {-1.0f, 33.79999f, -145.07748f, 0.0541f}, {1.0f, 25.48661f, -6.38199f, 0.034f}}};
+  RunStatistics& s = r.stats;
+  s.TOTMAX = 0.260f, s.TOTMIN = 0.231f, s.DACMIN = 0.271f, s.DACMAX = 0.300f;
+  s.GASMIN = 0.999f, s.GASMAX = 1.0f, s.MEDMIN = 0.958f, s.MEDMAX = 0.963f;
 }
 
 void cellWithoutModel(korvex::Run& r) {
@@ -101,27 +84,20 @@ void cellWithoutModel(korvex::Run& r) {
 }
 
 void sphere(korvex::Run& r) {
-  r.exp.CRYSABS = 1;
-  r.exp.ABSCO = 150.0f / 10000.0f;
-  r.exp.MODELTYPE = 4;
-  r.exp.RADIUS = 60.0f;
+  r.exp.CRYSABS = 1, r.exp.MODELTYPE = 4;
+  r.exp.ABSCO = 150.0f / 10000.0f, r.exp.RADIUS = 60.0f;
   r.exp.NGRID = {16, 16, 16};
 }
 
 void filledGasket(korvex::Run& r) {
   cellWithoutModel(r);
-  r.exp.CRYSABS = 1;
+  r.exp.CRYSABS = r.exp.GASKGIVEN = r.exp.GASKOPAQUE = 1;
   r.exp.MODELTYPE = 5;
-  r.exp.GASKGIVEN = 1;
-  r.exp.GASKOPAQUE = 1;
 }
 
 void cornersNoUb(korvex::Run& r) {
   cellWithoutModel(r);
-  r.exp.CRYSABS = 1;
-  r.exp.MODELTYPE = 3;
-  r.exp.NUB = 0;
-  r.exp.NCORNERS = 2;
+  r.exp.CRYSABS = 1, r.exp.MODELTYPE = 3, r.exp.NUB = 0, r.exp.NCORNERS = 2;
   r.exp.CORNER[0] = {64.0f, 6.0f, 0.0f};
   r.exp.CORNER[1] = {-27.0f, 34.0f, 45.0f};
 }
@@ -151,84 +127,58 @@ TEST(CifFragment, MatchesReferenceRuns) {
     const auto expected = linesOf(test::readFile(refs / file));
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t n = 0; n < expected.size(); ++n)
-      if (n != 8) EXPECT_EQ(actual[n], expected[n]) << "line " << n + 1;
+      if (n != 8) {
+        EXPECT_EQ(actual[n], expected[n]) << "line " << n + 1;
+      }
   };
   check("model_cube_hkl_gridlist3/expected/nacl_korvex.cif", hklCube);
   check("dac2_gasket_medium/expected/dac2_gasket_medium_korvex.cif", cornersInCell);
 }
 
 TEST(CifFragment, Branches) {
-  {
+  auto check = [](const char* what, const std::function<void(korvex::Run&)>& setup,
+                  const std::vector<std::string>& present, const std::vector<std::string>& absent) {
+    SCOPED_TRACE(what);
     CifCase c;
-    const std::string text = c.write([](korvex::Run&) {});
-    EXPECT_EQ(linesOf(text).size(), 14u);
-    EXPECT_TRUE(contains(text, "\n_exptl_absorpt_correction_type        none\n"));
-    EXPECT_FALSE(contains(text, "_exptl_absorpt_process_details"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write(hklCube);
-    EXPECT_FALSE(contains(text, "_exptl_crystal_preparation"));
-    EXPECT_FALSE(contains(text, "diamond-anvil"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write(cellWithoutModel);
-    EXPECT_TRUE(contains(text, "\n_exptl_crystal_preparation      'mounted in a diamond-anvil cell ' \n"));
-    EXPECT_TRUE(contains(text, "\n thickness of diamond anvil 2:  2.000 mm, mu =  0.2025 mm-1\n"));
-    EXPECT_TRUE(contains(text, "\n    No gasket shadowing corrections were made\n\n\n;\n"));
-    EXPECT_FALSE(contains(text, "loop_"));
-    EXPECT_FALSE(contains(text, "_exptl_crystal_description"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write([](korvex::Run& r) {
-      cellWithoutModel(r);
-      r.exp.DACTYPE = 3;
-    });
-    EXPECT_TRUE(contains(text, "\n       thickness of platten 1:  0.000 mm, mu =  0.0000 mm-1\n"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write([](korvex::Run& r) {
-      cellWithoutModel(r);
-      r.exp.DACTYPE = 5;
-      r.exp.NDACCURVE = -1;
-      r.exp.DACSUMMUT = {0.4f, 0.45f};
-    });
-    EXPECT_TRUE(contains(text, "\nDAC transmission function with sum(mu*t) for anvil 1:  0.400  anvil 2:  0.450\n"));
-    EXPECT_FALSE(contains(text, "thickness of diamond anvil"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write([](korvex::Run& r) {
-      cellWithoutModel(r);
-      r.exp.DACTYPE = 5;
-      r.exp.NDACCURVE = 10;
-    });
-    EXPECT_TRUE(contains(text, "\n    DAC transmission function via a table of values\n"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write(sphere);
-    EXPECT_TRUE(contains(text, "\nof 16 x 16 x 16 points =  4096 total grid points\n"));
-    EXPECT_TRUE(contains(text, "\n_exptl_crystal_description           sphere\n_exptl_crystal_size_rad             0.060000"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write(filledGasket);
-    EXPECT_TRUE(contains(text, "\n    Gasket assumed totally opaque\n"));
-    EXPECT_FALSE(contains(text, "Gasket absorption coeff"));
-    EXPECT_TRUE(contains(text, "\n_exptl_crystal_description       'crystal fills hole of diamond-cell gasket' \n"));
-  }
-  {
-    CifCase c;
-    const std::string text = c.write(cornersNoUb);
-    EXPECT_TRUE(contains(text, "\n with origin at the centre of the face of the incident-beam anvil\n"
-                               "  loop is over x, y, z (mm) \n"
-                               "   0.064000    0.006000    0.000000\n"
-                               "  -0.027000    0.034000    0.045000\n;"));
-  }
+    const std::string text = c.write(setup);
+    for (const auto& p : present) EXPECT_TRUE(contains(text, p)) << "missing: " << p;
+    for (const auto& a : absent) EXPECT_FALSE(contains(text, a)) << "unexpected: " << a;
+  };
+  check("nothing corrected", [](korvex::Run&) {}, {"\n_exptl_absorpt_correction_type        none\n"},
+        {"_exptl_absorpt_process_details"});
+  check("crystal in air", hklCube, {}, {"_exptl_crystal_preparation", "diamond-anvil"});
+  check("cell without model", cellWithoutModel,
+        {"\n_exptl_crystal_preparation      'mounted in a diamond-anvil cell ' \n",
+         "\n thickness of diamond anvil 2:  2.000 mm, mu =  0.2025 mm-1\n",
+         "\n    No gasket shadowing corrections were made\n\n\n;\n"},
+        {"loop_", "_exptl_crystal_description"});
+  check("type 3 cell", [](korvex::Run& r) { cellWithoutModel(r); r.exp.DACTYPE = 3; },
+        {"\n       thickness of platten 1:  0.000 mm, mu =  0.0000 mm-1\n"}, {});
+  check("type 5 curve",
+        [](korvex::Run& r) {
+          cellWithoutModel(r);
+          r.exp.DACTYPE = 5;
+          r.exp.NDACCURVE = -1;
+          r.exp.DACSUMMUT = {0.4f, 0.45f};
+        },
+        {"\nDAC transmission function with sum(mu*t) for anvil 1:  0.400  anvil 2:  0.450\n"},
+        {"thickness of diamond anvil"});
+  check("type 5 table", [](korvex::Run& r) { cellWithoutModel(r); r.exp.DACTYPE = 5; r.exp.NDACCURVE = 10; },
+        {"\n    DAC transmission function via a table of values\n"}, {});
+  check("sphere", sphere,
+        {"\nof 16 x 16 x 16 points =  4096 total grid points\n",
+         "\n_exptl_crystal_description           sphere\n_exptl_crystal_size_rad             0.060000"},
+        {});
+  check("filled gasket, opaque", filledGasket,
+        {"\n    Gasket assumed totally opaque\n",
+         "\n_exptl_crystal_description       'crystal fills hole of diamond-cell gasket' \n"},
+        {"Gasket absorption coeff"});
+  check("corners without UB", cornersNoUb,
+        {"\n with origin at the centre of the face of the incident-beam anvil\n"
+         "  loop is over x, y, z (mm) \n"
+         "   0.064000    0.006000    0.000000\n"
+         "  -0.027000    0.034000    0.045000\n;"},
+        {});
 }
 
 TEST(CifFragment, WarnsWhenTheFileCannotBeCreated) {
