@@ -1,0 +1,70 @@
+// The main window: the four file slots with their Browse buttons, Build
+// Model, Run, Reset and Exit, the status line, the three view buttons and the
+// origin line. All work happens in the button handlers of the run code; the
+// window only shows what the run code tells it.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "dialog_units.hpp"
+#include "qt_dialog_layer.hpp"
+#include "run/run.hpp"
+
+namespace korvex::gui {
+
+// The one-line text about the program's origin (control 1030).
+inline constexpr const char* kOriginText = "Korvex 6.1 - DAC absorption";
+
+// Name of the CIF fragment written for an output file: its name up to the
+// first "." followed by "_korvex.cif" (just "_korvex.cif" without a ".").
+std::string cifFileName(const std::string& outputName);
+
+class MainWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  Run& run() { return *run_; }
+  QtDialogLayer& layer() { return layer_; }
+  const DialogUnits& units() const { return units_; }
+  // The control of this id, or nullptr.
+  QWidget* control(int id) const;
+
+  // Answers the window's boxes and dialogs; nullptr restores QDialog::exec.
+  void setModalDriver(ModalDriver* driver) { layer_.setDriver(driver); }
+
+  // View handlers of buttons 1017, 1018 and 1019: the print file, the output
+  // reflection file and the CIF fragment.
+  void viewPrt();
+  void viewOut();
+  void viewCif();
+
+ signals:
+  // Every text the run code puts into a control (the status line's history).
+  void textSet(int control, const QString& text);
+
+ private:
+  friend class QtDialogLayer;
+  void build();
+  void connectHandler(int id, void (*handler)(Run&));
+  void connectHandler(int id, void (MainWindow::*handler)());
+  // Runs a handler of the run code; nothing may escape into the event loop.
+  template <typename F>
+  void guarded(F&& handler);
+  // The file of slot 2 or 4 as chosen: the full path of its dialog when it
+  // names the same file, else the name in the run's folder.
+  std::filesystem::path slotFile(int slot) const;
+
+  QtDialogLayer layer_;
+  std::unique_ptr<Run> run_;
+  DialogUnits units_;
+  std::map<int, QWidget*> controls_;
+};
+
+}  // namespace korvex::gui
