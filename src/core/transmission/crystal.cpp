@@ -74,14 +74,14 @@ void korvex(Run& run) {
         if (std::fabs(di) > 1.0e-6f) {
           for (int k = 0; k < nz; ++k) {
             const float p = fd[k] / di;
-            if (p > 1.0e-5f && p < ti[k]) ti[k] = p;
+            ti[k] = p > 1.0e-5f && p < ti[k] ? p : ti[k];
           }
         }
         const float dd = dotd[n];
         if (std::fabs(dd) > 1.0e-6f) {
           for (int k = 0; k < nz; ++k) {
             const float p = fd[k] / dd;
-            if (p > 1.0e-5f && p < td[k]) td[k] = p;
+            td[k] = p > 1.0e-5f && p < td[k] ? p : td[k];
           }
         }
       }
