@@ -81,6 +81,7 @@ TEST(ReflectionInput, DamagedDrevikFilesStopWithTheReadError) {
   check(std::string(next).replace(77, 1, "Q"), 7);   // and in the line count
   check(next.substr(0, 50) + "\n", 7);               // cut inside the intensity
   check(std::string(next).replace(61, 7, "1.0E+20"), 7);  // no integer holds it
+  check(std::string(next).replace(42, 11, "1.0E+99    "), 7);  // beyond single precision
   // Cut among the continuation lines: the record itself was read in full.
   check(drevik(2, 0, 0, 20.0f, 50.0f, 2.0f, 80.0f, 3) + "profile\n", 8);
 }

@@ -4,6 +4,7 @@
 // Both end with the two beam directions in the phi-axis frame of Busing &
 // Levy (1967): DCI, the reversed incident beam, and DCD, the diffracted beam.
 #include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "fixedformat/input.hpp"
@@ -44,6 +45,14 @@ constexpr float kMaxSequenceField = 1.0e9f;
     run.files.print.flush();
   }
   error(text);
+}
+
+// A number whose exponent overflows single precision reads as infinite: as
+// unusable as letters in the field.
+bool finite(std::initializer_list<float> values) {
+  for (float v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
 }
 
 bool zeroIndices(const ReflectionRecord& r) {
@@ -87,7 +96,9 @@ bool readDrevik(Run& run) {
                        &xseq, &flag[0], &flag[1], &flag[2], &flag[3], &flag[4], &flag[5], &nskip});
     if (status != ff::ReadStatus::Ok) readError(run);
     const bool skipped = zeroIndices(r);
-    if (!skipped && (line.size() < kDrevikMinLength || !(std::fabs(xseq) < kMaxSequenceField))) readError(run);
+    if (!skipped && (line.size() < kDrevikMinLength || !(std::fabs(xseq) < kMaxSequenceField) ||
+                     !finite({r.ANG[0], r.ANG[1], r.ANG[2], r.ANG[3], r.FI, r.SIGI})))
+      readError(run);
     for (int i = 0; i < 6; ++i) r.CFLAG[static_cast<std::size_t>(i)] = flag[i].empty() ? ' ' : flag[i][0];
 
     int nseq = 0, istd = 0;
@@ -133,7 +144,9 @@ bool readShelx(Run& run) {
         {&r.IH[0], &r.IH[1], &r.IH[2], &r.FI, &r.SIGI, &r.NBATCH, &dcs[0], &dcs[1], &dcs[2], &dcs[3], &dcs[4], &dcs[5]});
     if (status != ff::ReadStatus::Ok) readError(run);
     const bool skipped = zeroIndices(r);
-    if (!skipped && line.size() > kShelxCosinesStart && line.size() < kShelxLength) readError(run);
+    if (!skipped && ((line.size() > kShelxCosinesStart && line.size() < kShelxLength) ||
+                     !finite({r.FI, r.SIGI, dcs[0], dcs[1], dcs[2], dcs[3], dcs[4], dcs[5]})))
+      readError(run);
     r.ISTD = 0;
     r.NSEQ += 1;
     if (skipped) continue;
