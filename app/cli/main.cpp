@@ -81,6 +81,19 @@ int press(const Arguments& args, bool fullRun) {
     dialog.outputFormatAnswer = answerOf(args.outFormat);
   }
 
+  // A file that is written must not be one the run reads or writes otherwise.
+  const char* const roles[] = {"EXP", "PRT", "IN", "OUT"};
+  for (std::size_t a = 0; a < args.files.size(); ++a)
+    for (std::size_t b = a + 1; b < args.files.size(); ++b) {
+      std::error_code ec;
+      const bool written = a == 1 || a == 3 || b == 1 || b == 3;
+      if (written && std::filesystem::equivalent(args.files[a], args.files[b], ec)) {
+        std::cerr << "korvex: " << roles[a] << " and " << roles[b] << " name the same file: " << args.files[b]
+                  << '\n';
+        return kUsage;
+      }
+    }
+
   // Slot order, as a user fills the window from the top. The first file
   // that cannot be opened stops here, before a later slot replaces an
   // existing output file for a run that will not happen.

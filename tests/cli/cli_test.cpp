@@ -84,6 +84,18 @@ TEST(CommandLine, FileThatCannotBeOpenedStopsBeforeLaterSlots) {
   EXPECT_EQ(test::readFile(dir / "x.abs"), "keep me\n");  // an earlier output is not replaced for nothing
 }
 
+TEST(CommandLine, RefusesToWriteOverAFileTheRunUses) {
+  test::TempDir dir;
+  test::writeFile(dir / "x.exp", "TITLE X\n");
+  test::writeFile(dir / "x.hkl", "   1   0   0   100.0     1.0\n");
+  const Result r = korvexIn(dir.path(), "run x.exp x.prt x.hkl ./x.hkl");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(contains(r.err, "IN and OUT name the same file")) << r.err;
+  EXPECT_EQ(test::readFile(dir / "x.hkl"), "   1   0   0   100.0     1.0\n");
+  EXPECT_EQ(korvexIn(dir.path(), "build x.exp x.exp").status, 2);
+  EXPECT_EQ(test::readFile(dir / "x.exp"), "TITLE X\n");
+}
+
 TEST(CommandLine, FatalErrorExitsOneAndIsReportedOnOneLine) {
   test::TempDir dir;
   // SHELX input needs an orientation matrix, which this file does not give.

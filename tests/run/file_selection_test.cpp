@@ -101,6 +101,24 @@ TEST(OpenSlot, FailureGivesTheSlotsWarningAndLeavesItEmpty) {
   EXPECT_EQ(t.dialog.warningBoxes.size(), 1u);
 }
 
+TEST(OpenSlot, AWrittenFileMustNotBeOneTheRunAlreadyUses) {
+  test::TempDir dir;
+  test::writeFile(dir / "fo.exp", "CELL\n");
+  test::writeFile(dir / "fo.hkl", "   1   0   0\n");
+  NoFiles t;
+  ASSERT_TRUE(openSlot(t.run, 1, dir / "fo.exp"));
+  EXPECT_FALSE(openSlot(t.run, 2, dir / "fo.exp"));  // the report appended to the experiment file
+  ASSERT_TRUE(openSlot(t.run, 2, dir / "fo.prt"));
+  ASSERT_TRUE(openSlot(t.run, 3, dir / "fo.hkl"));
+  EXPECT_FALSE(openSlot(t.run, 4, dir / "." / "fo.hkl"));  // the output replacing the input
+  EXPECT_FALSE(openSlot(t.run, 4, dir / "fo.prt"));
+  EXPECT_EQ(t.dialog.warningBoxes, (std::vector<std::string>{"ERROR OPENING PRINT FILE", "ERROR OPENING OUTPUT DATA FILE",
+                                                              "ERROR OPENING OUTPUT DATA FILE"}));
+  EXPECT_EQ(test::readFile(dir / "fo.hkl"), "   1   0   0\n");
+  EXPECT_EQ(test::readFile(dir / "fo.exp"), "CELL\n");
+  EXPECT_TRUE(openSlot(t.run, 4, dir / "fo.abs"));
+}
+
 TEST(Browse, ReopensOrLeavesTheSlotEmptyOnCancel) {
   test::TempDir dir;
   test::writeFile(dir / "a.exp", "A\n");

@@ -48,6 +48,21 @@ bool openUnit(Run& run, int slot, const std::filesystem::path& path) {
   }
 }
 
+// Whether the path names a file that another open slot uses, when one of
+// the two is written (print or output file). Opening the output file on the
+// input file would empty it before a reflection is read; appending the report
+// to the experiment file would corrupt it.
+bool clashesWithOpenSlot(const RunState& s, int slot, const std::filesystem::path& path) {
+  const auto writes = [](int n) { return n == 2 || n == 4; };
+  for (int other = 1; other <= 4; ++other) {
+    const auto k = static_cast<std::size_t>(other - 1);
+    if (other == slot || s.FILESET[k] != 1 || !(writes(slot) || writes(other))) continue;
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, s.openPath[k], ec)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 FileDialogSpec fileDialogSpec(int slot) {
@@ -115,7 +130,8 @@ bool openSlot(Run& run, int slot, const std::filesystem::path& path) {
     s.FILESET[n] = 0;
   }
   const std::string name = path.filename().string();
-  if (!name.empty() && openUnit(run, slot, path)) {
+  if (!name.empty() && !clashesWithOpenSlot(s, slot, path) && openUnit(run, slot, path)) {
+    s.openPath[n] = path;
     run.ui.setText(ctl::labelOf(slot), name);
     s.FILENAME[n] = ff::padded(name, kFileNameLength);
     s.FILESET[n] = 1;

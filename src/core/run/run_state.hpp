@@ -18,6 +18,9 @@ struct RunState {
                                       std::string(kFileNameLength, ' '), std::string(kFileNameLength, ' ')};
   // The file dialog's buffer per slot: the full path last chosen.
   std::array<std::string, 4> FILEBUF{};
+  // The path each slot's file was opened from (while FILESET is 1), so that a
+  // file about to be written is never one the run already uses.
+  std::array<std::filesystem::path, 4> openPath{};
   int MODELBUILT = 0;
   int HALTED = 0;
   int IFORMIN = 0;   // 0 Drevik, 1 SHELX
