@@ -9,6 +9,7 @@
 #include "fixedformat/edit_list.hpp"
 #include "group_frame.hpp"
 #include "program_icon.hpp"
+#include "reports/reports.hpp"
 #include "run/controls.hpp"
 #include "run/file_selection.hpp"
 #include "run/messages.hpp"
@@ -61,12 +62,6 @@ const ControlSpec kControls[] = {
 std::string trimmed(const std::string& text) { return std::string(ff::trimRight(text)); }
 
 }  // namespace
-
-std::string cifFileName(const std::string& outputName) {
-  const std::size_t dot = outputName.find('.');
-  const std::string stem = dot == std::string::npos ? std::string() : outputName.substr(0, dot);
-  return stem + "_korvex.cif";
-}
 
 MainWindow::MainWindow(QWidget* parent)
     : QDialog(parent), layer_(*this), run_(std::make_unique<Run>(layer_)), units_(font()) {
@@ -186,7 +181,7 @@ void MainWindow::viewOut() { layer_.viewFile(slotFile(4)); }
 
 void MainWindow::viewCif() {
   // The fragment is written in the run's folder, under the output file's stem.
-  layer_.viewFile(inRunFolder(*run_, cifFileName(trimmed(run_->state.FILENAME[3]))));
+  layer_.viewFile(inRunFolder(*run_, cifFileName(run_->state.FILENAME[3])));
 }
 
 }  // namespace korvex::gui

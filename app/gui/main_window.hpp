@@ -19,10 +19,6 @@ namespace korvex::gui {
 // The one-line text about the program's origin (control 1030).
 inline constexpr const char* kOriginText = "Korvex 6.1 - DAC absorption";
 
-// Name of the CIF fragment written for an output file: its name up to the
-// first "." followed by "_korvex.cif" (just "_korvex.cif" without a ".").
-std::string cifFileName(const std::string& outputName);
-
 class MainWindow : public QDialog {
   Q_OBJECT
 

@@ -131,6 +131,8 @@ void QtDialogLayer::setText(int control, std::string_view text) {
   QWidget* w = window_.control(control);
   if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(t);
+    // A long file name is cut by its label; the tip shows all of it.
+    if (label->frameShape() != QFrame::NoFrame) label->setToolTip(t.trimmed().isEmpty() ? QString() : t);
   } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
     button->setText(t);
   } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -223,6 +225,9 @@ std::optional<std::filesystem::path> QtDialogLayer::fileDialog(const FileDialogS
   dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(spec.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+  // Files that are only read are chosen in a dialog that cannot rename or
+  // delete them either.
+  dialog.setOption(QFileDialog::ReadOnly, spec.readOnlyBox);
   QStringList filters;
   for (const auto& [name, pattern] : spec.filters)
     filters << QStringLiteral("%1 (%2)").arg(toQString(name), filterPattern(pattern));
