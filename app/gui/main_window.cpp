@@ -21,7 +21,7 @@ namespace {
 
 enum class Kind { Group, SunkenLabel, Button, StatusLine, CentredLabel, Icon, HiddenButton };
 
-struct ControlSpec {
+struct DialogItem {
   int id;  // 0: a control the run code never addresses
   Kind kind;
   const char* text;
@@ -32,7 +32,7 @@ struct ControlSpec {
 // The main window, 268 by 258 dialog units, in creation (and tab) order.
 constexpr int kWindowWidth = 268;
 constexpr int kWindowHeight = 258;
-const ControlSpec kControls[] = {
+const DialogItem kControls[] = {
     {1000, Kind::Group, "Experiment File", 12, 5, 230, 30, true},
     {1010, Kind::SunkenLabel, "No file selected", 22, 15, 139, 14, true},
     {1001, Kind::Button, "Browse", 175, 15, 40, 14, true},
@@ -85,7 +85,7 @@ void MainWindow::build() {
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setFixedSize(units_.x(kWindowWidth), units_.y(kWindowHeight));
 
-  for (const ControlSpec& c : kControls) {
+  for (const DialogItem& c : kControls) {
     const QString text = QString::fromLatin1(c.text);
     QWidget* w = nullptr;
     switch (c.kind) {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <memory>
 
 #include "fixedformat/edit_list.hpp"
 #include "group_frame.hpp"
@@ -25,8 +26,8 @@ namespace {
 
 constexpr int kOk = 1;
 
-QDialog* newBox(QWidget* owner, const char* name, const DialogUnits& du, int w, int h) {
-  auto* box = new QDialog(owner);
+std::unique_ptr<QDialog> newBox(QWidget* owner, const char* name, const DialogUnits& du, int w, int h) {
+  auto box = std::make_unique<QDialog>(owner);
   box->setObjectName(QString::fromLatin1(name));
   box->setWindowTitle(QString::fromLatin1(kBoxTitle));
   box->setWindowIcon(programIcon());
@@ -67,17 +68,19 @@ QPixmap standardIcon(QStyle::StandardPixmap which, int side) {
 }
 
 // Breaks a text into lines no wider than width: at blanks where it can,
-// inside a word that is wider than a whole line.
+// inside a word that is wider than a whole line. Runs of blanks inside a
+// line are kept.
 QString wrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
   QStringList lines;
   QString line;
-  const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  const QStringList words = text.split(QLatin1Char(' '));
   for (QString word : words) {
     const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
     if (metrics.horizontalAdvance(candidate) <= width) {
       line = candidate;
       continue;
     }
+    while (line.endsWith(QLatin1Char(' '))) line.chop(1);
     if (!line.isEmpty()) lines << line;
     line.clear();
     while (metrics.horizontalAdvance(word) > width && word.size() > 1) {
@@ -155,7 +158,8 @@ void QtDialogLayer::messageBox(const char* name, int du_height, bool fatal, cons
                                int messageId, int messageLines, const QString& footer, std::string_view message) {
   const DialogUnits& du = window_.units();
   const int iconId = fatal ? 0 : 1047;
-  QDialog* box = newBox(&window_, name, du, 222, du_height);
+  const std::unique_ptr<QDialog> holder = newBox(&window_, name, du, 222, du_height);
+  QDialog* box = holder.get();
   const int iconSide = std::max(16, du.y(20));
   iconLabel(box, iconId, standardIcon(fatal ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning, iconSide),
             QRect(du.x(10), du.y(8), iconSide, iconSide));
@@ -172,7 +176,6 @@ void QtDialogLayer::messageBox(const char* name, int du_height, bool fatal, cons
   }
   ok->setFocus();
   driver_->run(*box);
-  delete box;
 }
 
 void QtDialogLayer::fatalBox(std::string_view message) {
@@ -188,7 +191,8 @@ void QtDialogLayer::warningBox(std::string_view message) {
 std::optional<int> QtDialogLayer::formatBox(int slot, std::string_view shownName, std::string_view firstLabel) {
   (void)slot;
   const DialogUnits& du = window_.units();
-  QDialog* box = newBox(&window_, kFormatBoxName, du, 240, 124);
+  const std::unique_ptr<QDialog> holder = newBox(&window_, kFormatBoxName, du, 240, 124);
+  QDialog* box = holder.get();
   const int iconSide = std::max(16, du.y(20));
   iconLabel(box, 1047, standardIcon(QStyle::SP_MessageBoxQuestion, iconSide), QRect(du.x(10), du.y(8), iconSide, iconSide));
   staticText(box, 1049, QStringLiteral("File extension not recognised for file"), du.rect(40, 10, 192, 10),
@@ -212,7 +216,6 @@ std::optional<int> QtDialogLayer::formatBox(int slot, std::string_view shownName
   QObject::connect(shelx, &QRadioButton::clicked, box, [&chosen] { chosen = ctl::kFormatShelx; });
   ok->setFocus();
   driver_->run(*box);
-  delete box;
   return chosen;
 }
 
