@@ -125,10 +125,6 @@ TEST(EditList, MismatchedValuesFillTheFieldWithAsterisks) {
   EXPECT_EQ(l.records({"x", "y", "abc"}), Records{"**********abc"});
 }
 
-TEST(EditList, TextJoinsTheRecords) {
-  EXPECT_EQ(ff::EditList("('A',I2,/,'B')").text({5}), "A 5B");
-}
-
 TEST(EditList, MalformedLayoutsAreRejectedWhenParsed) {
   for (const char* bad : {"I4", "(I)", "(F8)", "(F8.)", "(Q4)", "(I4", "('open)", "(I4))", "(0(I2))"}) {
     SCOPED_TRACE(bad);

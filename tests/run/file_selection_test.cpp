@@ -16,38 +16,6 @@ struct NoFiles : test::TestRun {
   NoFiles() { run.state.FILESET = {0, 0, 0, 0}; }
 };
 
-TEST(FileDialogSpec, TitlesFiltersAndFlagsPerSlot) {
-  using Filters = std::vector<std::pair<std::string, std::string>>;
-  struct Row {
-    int slot;
-    bool save;
-    const char* title;
-    Filters filters;
-    bool mustExist, readOnlyBox, confirmOverwrite;
-  };
-  const Row rows[] = {
-      {1, false, "Open Experiment File", {{"All Files", "*.*"}, {"Experiment", "*.exp"}}, true, true, false},
-      {2, false, "Open Print File", {{"All Files", "*.*"}, {"Print", "*.prt"}, {"Log", "*.log"}}, false, false, false},
-      {3, false, "Open Input Data File", {{"All Files", "*.*"}, {"Drevik", "*.int"}, {"SHELX hkl", "*.hkl"}}, true,
-       true, false},
-      {4, true, "Open Output Data File", {{"All Files", "*.*"}, {"Tavok", "*.abs"}, {"SHELX hkl", "*.hkl"}}, false,
-       false, true},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.slot);
-    const FileDialogSpec d = fileDialogSpec(r.slot);
-    EXPECT_EQ(d.slot, r.slot);
-    EXPECT_EQ(d.save, r.save);
-    EXPECT_EQ(d.title, r.title);
-    EXPECT_EQ(d.filters, r.filters);
-    EXPECT_EQ(d.initialFilter, 2);
-    EXPECT_EQ(d.mustExist, r.mustExist);
-    EXPECT_EQ(d.readOnlyBox, r.readOnlyBox);
-    EXPECT_EQ(d.confirmOverwrite, r.confirmOverwrite);
-    EXPECT_EQ(d.defaultExtension, "exp");  // all four dialogs, the data-file dialogs included
-  }
-}
-
 TEST(OpenSlot, OpensInTheSlotsModeAndShowsTheName) {
   test::TempDir dir;
   test::writeFile(dir / "fo.exp", "CELL\n");
