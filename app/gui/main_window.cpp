@@ -170,8 +170,8 @@ void MainWindow::connectHandler(int id, void (MainWindow::*handler)()) {
 
 std::filesystem::path MainWindow::slotFile(int slot) const {
   const std::string name = trimmed(run_->state.FILENAME[slot - 1]);
-  const std::filesystem::path chosen(trimmed(run_->state.FILEBUF[slot - 1]));
-  if (chosen.is_absolute() && chosen.filename() == std::filesystem::path(name)) return chosen;
+  const std::filesystem::path& opened = run_->state.openPath[slot - 1];
+  if (!opened.empty() && opened.filename() == std::filesystem::path(name)) return opened;
   return inRunFolder(*run_, name);
 }
 

@@ -53,8 +53,8 @@ class MainWindow : public QDialog {
   // Runs a handler of the run code; nothing may escape into the event loop.
   template <typename F>
   void guarded(F&& handler);
-  // The file of slot 2 or 4 as chosen: the full path of its dialog when it
-  // names the same file, else the name in the run's folder.
+  // The file of slot 2 or 4 where it was opened, whatever folder was
+  // chosen last.
   std::filesystem::path slotFile(int slot) const;
 
   QtDialogLayer layer_;

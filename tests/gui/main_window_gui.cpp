@@ -99,7 +99,12 @@ Answers::Answer cancel() {
 Answers::Answer pressOk(std::function<void(QDialog&)> look = {}) {
   return [look](QDialog& d) {
     if (look) look(d);
-    d.findChild<QPushButton*>(controlName(1))->click();
+    if (auto* ok = d.findChild<QPushButton*>(controlName(1))) {
+      ok->click();
+    } else {
+      failures() << d.objectName() + QStringLiteral(" has no OK button");
+      d.reject();
+    }
     return d.result();
   };
 }
@@ -333,7 +338,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!fs::exists(in("run1")));
   }
 
-  void theDialogRefusesAMissingFileAndConfirmsOverwriting() {
+  void fileChoiceThatFailsLeavesTheSlotEmpty() {
     browse(1, choose(in("absent.exp")));
     QCOMPARE(label(*w, 1010), QStringLiteral(" "));
     QCOMPARE(w->run().state.FILESET[0], 0);
@@ -345,6 +350,20 @@ class MainWindowTest : public QObject {
     QCOMPARE(nestedBoxes().size(), 2);
     QVERIFY(nestedBoxes().last().contains(QStringLiteral("old.abs")));
     QCOMPARE(label(*w, 1014), QStringLiteral("old.abs"));
+
+    // The output file may not replace the input file: the warning box says
+    // so and the input file keeps its reflections.
+    QVERIFY2(copyExample(), "the example in examples/air");
+    browse(3, choose(in("quartz.int")));
+    const auto size = fs::file_size(in("quartz.int"));
+    QString warned;
+    answers.queue.push_back(choose(in("quartz.int")));
+    answers.queue.push_back(pressOk([&](QDialog& d) { warned = childText(d, 1048); }));
+    click(ctl::kBrowseOutput);
+    QCOMPARE(answers.shown.last(), QString::fromLatin1(kWarningBoxName));
+    QCOMPARE(warned, QStringLiteral("ERROR OPENING OUTPUT DATA FILE"));
+    QCOMPARE(label(*w, 1014), QStringLiteral("No file selected"));
+    QCOMPARE(fs::file_size(in("quartz.int")), size);
   }
 
   void wholeRunOnTheShippedExample() {
