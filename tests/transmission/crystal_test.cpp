@@ -249,5 +249,29 @@ TEST(TransmissionFilledGasket, OpaqueGasketKeepsTheCrystalOnlyPath) {
   EXPECT_LT(f.run.trans.TRANS, f.run.trans.TXTAL);
 }
 
+TEST(TransmissionFilledGasket, GasketOfTheCrystalsOwnMaterial) {
+  // When the gasket absorbs like the crystal, a beam is attenuated by its
+  // whole way to the culet whichever part of it runs in the gasket: TRANS is
+  // the transmission over the full paths y/|DCI(2)| + (T - y)/|DCD(2)|,
+  // however the stepping splits them.
+  FilledGasketRun f;
+  auto& e = f.run.exp;
+  e.GASKETMU = e.ABSCO;
+  const Vec3 dci = test::unit(-1, -1, 0.3);
+  const Vec3 dcd = test::unit(0.5, 1, 0);
+  f.beams(dci, dcd);
+  double sum = 0.0;
+  for (int i = 0; i < 8; ++i)
+    for (int j = 0; j < 8; ++j)
+      for (int k = 0; k < 8; ++k) {
+        const double y = e.YG[i][j];
+        const double w = static_cast<double>(e.WX[i]) * e.WY[i][j] * e.WZ[i][j][k];
+        sum += w * std::exp(-e.ABSCO * (y / -dci[1] + (30.0 - y) / dcd[1]));
+      }
+  EXPECT_NEAR(f.run.trans.TRANS, sum / e.VOLUME, 2e-5);
+  EXPECT_LT(f.run.trans.TGAS, 1.0f);                     // part of the crystal is shadowed
+  EXPECT_GT(f.run.trans.TXTAL, f.run.trans.TRANS);       // the gasket's share is not crystal
+}
+
 }  // namespace
 }  // namespace korvex
