@@ -30,7 +30,9 @@ TEST(DynamicFt, DecimalsThatFitTheField) {
   check(9, 123456789.0f, -1);
   check(9, 1.0e8f, -1);      // 10^8 - 1 is 10^8 in single precision
   check(7, 999999.6f, -1);   // would round to 1000000.
-  check(7, 99999.99f, 0);    // one decimal would round to 100000.0
+  check(7, 99999.99f, -1);   // one decimal rounds to 100000.0: eight columns
+  check(5, 99.996f, -1);     // two decimals round to 100.00: six columns
+  check(5, 9.9996f, 2);      // 10.00 fills F5 exactly
   check(5, 9999.0f, -1);     // 9999.001 is beyond 10^4 - 1
   check(9, std::numeric_limits<float>::infinity(), -1);
   check(9, std::numeric_limits<float>::quiet_NaN(), -1);

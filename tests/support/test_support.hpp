@@ -47,14 +47,16 @@ class RecordingDialog : public DialogLayer {
 // A run with a recording dialog and the print file captured in memory.
 struct TestRun {
   TestRun();
+  // The streams come before the run so that they outlive its files, which
+  // flush into them when the run is destroyed.
+  std::ostringstream print;
+  std::istringstream experiment;
   RecordingDialog dialog;
   Run run;
-  std::ostringstream print;
   // The print file as written so far (records ended).
   std::string printText();
   // Feeds an experiment file from text (slot 1, open).
   void experimentFrom(const std::string& text);
-  std::istringstream experiment;
 };
 
 // A fresh temporary folder, removed at the end of the test.

@@ -205,18 +205,13 @@ void dynamicFt(int width, float value, int& decimals, int& ierr) {
     ierr = 1;
     return;
   }
-  // Where single precision is too coarse for the 0.001 to lift a value into
-  // the wider class, rounding at the chosen decimals can still carry into one
-  // more digit (99999.99 in F7.1); one decimal fewer then fits. At the top of
-  // a wide field the limit itself is lost (10^8 - 1 is 10^8 in single
-  // precision) and even no decimals overflow: the value does not fit.
-  auto overflows = [&](int d) { return ff::formatReal(static_cast<double>(value), width, d).front() == '*'; };
-  if (overflows(decimals)) {
-    if (decimals > 0 && !overflows(decimals - 1))
-      decimals -= 1;
-    else
-      ierr = 1;
-  }
+  // The 0.001 cannot always lift a value into the wider class: rounding at
+  // the chosen decimals can still carry into one more digit (9999.996 in
+  // F7.2 is 10000.00), and at the top of a wide field the limit itself is
+  // lost (10^8 - 1 is 10^8 in single precision). A value whose written
+  // field would overflow does not fit, so no reflection file ever holds
+  // asterisks.
+  if (ff::formatReal(static_cast<double>(value), width, decimals).front() == '*') ierr = 1;
 }
 
 void processData(Run& run) {
