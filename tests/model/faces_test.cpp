@@ -27,13 +27,6 @@ TEST(Faces, HklCubeGivesUnitNormalsAndMinusDistance) {
   EXPECT_EQ(e.CENTRE, (Vec3{0.0f, 0.0f, 0.0f}));
 }
 
-TEST(Faces, HklNeedsTheOrientationMatrix) {
-  ExperimentState e;
-  e.NUB = 2;
-  e.NFACES = 4;
-  EXPECT_FATAL(readHkl(e), "UB MATRIX NOT PRESENT: NEEDED TO INTEPRET HKL CARDS");
-}
-
 TEST(Faces, UnusableCardsAreRefusedWithTheCardNamed) {
   auto check = [](int modelType, const std::string& badCard, const std::string& message) {
     SCOPED_TRACE(badCard);
@@ -58,8 +51,11 @@ TEST(Faces, UnusableCardsAreRefusedWithTheCardNamed) {
   check(3, "10 A 20", "ERROR READING CARD   2 OF CORNER CARDS:    10 A 20");
 }
 
-TEST(Faces, MoreFaceCardsThanTheFaceTableHoldsAreRefused) {
+TEST(Faces, ModelsTheFaceTableCannotTakeAreRefused) {
   ExperimentState e;
+  e.NUB = 2;
+  e.NFACES = 4;
+  EXPECT_FATAL(readHkl(e), "UB MATRIX NOT PRESENT: NEEDED TO INTEPRET HKL CARDS");
   setUb(e, {{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}});
   e.NFACES = kMaxFaces + 1;
   EXPECT_FATAL(readHkl(e), "MORE THAN 100 FACE CARDS IN CRYSTAL MODEL: 100 IS THE MAX ALLOWED");
@@ -108,19 +104,18 @@ TEST(Faces, EightCornersOfABoxGiveItsSixFaces) {
   ASSERT_EQ(e.NFACES, 6);
   EXPECT_EQ(e.CENTRE, (Vec3{20.0f, 15.0f, 10.0f}));
   // The first plane kept is the bottom z = 0 (corners 1, 2, 3), scaled by
-  // its largest coefficient C and oriented towards the centre.
-  EXPECT_FLOAT_EQ(e.FACE[0][2], 1.0f);
-  EXPECT_FLOAT_EQ(e.FACE[0][3], 0.0f);
+  // its largest coefficient C and oriented towards the centre; every face
+  // holds four corners and has all eight on its inner side.
+  EXPECT_EQ(e.FACE[0], (Plane{0.0f, 0.0f, 1.0f, 0.0f}));
   for (int f = 0; f < e.NFACES; ++f) {
-    EXPECT_GT(planeValue(e.FACE[f], e.CENTRE), 0.0f) << f;
-    // Every corner on the crystal's side, four of them on the face.
-    int onFace = 0;
+    int onFace = 0, inside = 0;
     for (int m = 0; m < 8; ++m) {
       const float v = planeValue(e.FACE[f], e.CORNER[m]);
-      EXPECT_GE(v, -0.001f);
-      if (std::fabs(v) < 1.0e-4f) ++onFace;
+      onFace += std::fabs(v) < 1.0e-4f;
+      inside += v > 1.0e-4f;
     }
     EXPECT_EQ(onFace, 4) << f;
+    EXPECT_EQ(inside, 4) << f;
   }
 }
 

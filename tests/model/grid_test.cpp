@@ -156,17 +156,20 @@ Solid tetrahedron() {
   return {"tetrahedron", {p0, p1, p2, p3}, std::fabs(tripleProduct(a, b, c)) / 6.0};
 }
 
-float volumeAtLevel(const Solid& s, float level) {
-  TestRun t;
-  ExperimentState& e = t.run.exp;
+void cornerModel(ExperimentState& e, const Solid& s) {
   e.MODELTYPE = 3;
   e.NCORNERS = static_cast<int>(s.corners.size());
   std::vector<std::string> cards;
   for (const Vec3& p : s.corners) {
-    cards.push_back(std::to_string(static_cast<int>(p[0])) + " " + std::to_string(static_cast<int>(p[1])) + " " +
-                    std::to_string(static_cast<int>(p[2])));
+    cards.push_back(std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]));
   }
   setCards(e, cards);
+}
+
+float volumeAtLevel(const Solid& s, float level) {
+  TestRun t;
+  ExperimentState& e = t.run.exp;
+  cornerModel(e, s);
   e.GRID = {level, level, level};
   getFaces(t.run);
   setGrid(t.run);
@@ -192,14 +195,7 @@ TEST(Grid, FaceValuesLieAlongEachZLineForEveryFace) {
   TestRun t;
   ExperimentState& e = t.run.exp;
   const Solid s = parallelepiped();
-  e.MODELTYPE = 3;
-  e.NCORNERS = 8;
-  std::vector<std::string> cards;
-  for (const Vec3& p : s.corners) {
-    cards.push_back(std::to_string(static_cast<int>(p[0])) + " " + std::to_string(static_cast<int>(p[1])) + " " +
-                    std::to_string(static_cast<int>(p[2])));
-  }
-  setCards(e, cards);
+  cornerModel(e, s);
   e.GRID = {1.0f, 2.0f, 3.0f};
   getFaces(t.run);
   setGrid(t.run);
