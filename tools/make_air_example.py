@@ -10,7 +10,10 @@ with continuation lines. The same reflections are written in both input
 formats: fixed-column integration output (.int) and SHELX with direction
 cosines (.hkl).
 
-usage: make_air_example.py OUTDIR [--name quartz] [--scale S] [--count N] [--seed K]
+usage: make_air_example.py OUTDIR [--name quartz] [--scale S] [--count N] [--seed K] [--max-psi DEG]
+
+With --max-psi the reflections are those a diamond-anvil cell lets through,
+and the golden cases of cell runs are made from them (with no standards).
 """
 import argparse
 import math
@@ -110,6 +113,10 @@ def main():
     ap.add_argument("--count", type=int, default=300)
     ap.add_argument("--seed", type=int, default=1966)
     ap.add_argument("--standards", type=int, default=3)
+    ap.add_argument("--max-psi", type=float, default=None,
+                    help="keep only reflections whose beams both run within this angle (degrees) of the"
+                         " load axis y, as measured through a diamond-anvil cell")
+    ap.add_argument("--title", default="alpha-quartz SiO2, 0.20 mm fragment in air, Mo K-alpha, 295 K")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     ub = matmat(rotation(0.41, -0.73, 1.17), b_matrix())
@@ -125,9 +132,14 @@ def main():
         a = angles(ub, hkl)
         if a is None or a[0] < 3.0:
             continue
+        if args.max_psi is not None:
+            dci, dcd = beams(a[0], a[1], a[2])
+            limit = math.cos(math.radians(args.max_psi))
+            if abs(dci[1]) < limit or abs(dcd[1]) < limit:
+                continue
         seq += 1
         records.append((hkl, a, seq, 0))
-        if seq % 60 == 1 and len(records) < args.count + 10:
+        if seq % 60 == 1 and len(records) < args.count + 10 and args.max_psi is None:
             for n, shkl in enumerate(standards, 1):
                 seq += 1
                 records.append((shkl, angles(ub, shkl), seq, n))
@@ -136,7 +148,7 @@ def main():
     os.makedirs(args.outdir, exist_ok=True)
     base = os.path.join(args.outdir, args.name)
     with open(base + ".exp", "w") as f:
-        f.write("TITLE  alpha-quartz SiO2, 0.20 mm fragment in air, Mo K-alpha, 295 K\n")
+        f.write("TITLE  %s\n" % args.title)
         f.write("WAVEL   1  %.5f\n" % WAVELENGTH)
         for r in range(3):
             f.write("UB    %12.6f %12.6f %12.6f\n" % tuple(ub[r]))
