@@ -98,8 +98,12 @@ TEST(EditList, StopsAtTheFirstItemWithoutAValue) {
     SCOPED_TRACE(layout);
     EXPECT_EQ(ff::EditList(layout).records(values), expected);
   };
-  // Literals and blanks before the field that lacks a value are written.
+  // Literals before the field that lacks a value are written; nX only moves
+  // the position, so its blanks appear only when something follows them.
   check("(I3,' X=',I3,' Y=',I3)", {1}, {"  1 X="});
+  check("(I2,2X,I2)", {1}, {" 1"});
+  check("(A,5X,/,3X,A,2X)", {"a", "b"}, {"a", "   b"});
+  check("(9(3X,I2,' &',I2,','))", {1, 2, 3, 4}, {"    1 & 2,    3 & 4,"});
   check("(I2,2(' a',I2))", {1, 2}, {" 1 a 2 a"});
   check("(I2,/,' next',I2)", {1}, {" 1", " next"});
   check("('PROCESSING REFLECTION ',I5)", {}, {"PROCESSING REFLECTION "});

@@ -170,6 +170,7 @@ struct Composer {
     for (const Item& it : items) {
       switch (it.kind) {
         case Item::Kind::Slash:
+          current.resize(written);
           records.push_back(std::move(current));
           current.clear();
           written = 0;
@@ -244,11 +245,13 @@ std::vector<std::string> EditList::records(std::span<const Value> values) const 
   while (more && c.next < values.size()) {
     if (!c.consumedInPass) break;  // a layout without data items cannot take the values
     c.consumedInPass = false;
+    c.current.resize(c.written);
     c.records.push_back(std::move(c.current));
     c.current.clear();
     c.written = 0;
     more = c.run(tail);
   }
+  c.current.resize(c.written);
   c.records.push_back(std::move(c.current));
   return std::move(c.records);
 }

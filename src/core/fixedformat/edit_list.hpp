@@ -71,7 +71,7 @@ class EditList {
     return records(std::span<const Value>(values.begin(), values.size()));
   }
 
-  // The same, joined into one text: records separated by '\n'. Used where a
+  // The same, as one text: the records one after another. Used where a
   // layout fills a message buffer.
   std::string text(std::initializer_list<Value> values) const;
   std::string text(std::span<const Value> values) const;

@@ -167,7 +167,8 @@ ListReader::TokenKind ListReader::next(std::string& token) {
   }
 }
 
-ReadStatus ListReader::read(int& value) {
+template <typename T, typename Parse>
+ReadStatus ListReader::readValue(T& value, Parse parse) {
   if (slashSeen_) return ReadStatus::Ok;
   std::string token;
   switch (next(token)) {
@@ -178,44 +179,18 @@ ReadStatus ListReader::read(int& value) {
     case TokenKind::Value:
       break;
   }
-  int v = 0;
-  if (!toInt(token, v)) return ReadStatus::BadValue;
+  T v{};
+  if (!parse(token, v)) return ReadStatus::BadValue;
   value = v;
   return ReadStatus::Ok;
 }
 
+ReadStatus ListReader::read(int& value) { return readValue(value, [](std::string_view t, int& v) { return toInt(t, v); }); }
 ReadStatus ListReader::read(float& value) {
-  if (slashSeen_) return ReadStatus::Ok;
-  std::string token;
-  switch (next(token)) {
-    case TokenKind::End:
-      return slashSeen_ ? ReadStatus::Ok : ReadStatus::EndOfText;
-    case TokenKind::Null:
-      return ReadStatus::Ok;
-    case TokenKind::Value:
-      break;
-  }
-  float v = 0;
-  if (!toReal(token, 0, v)) return ReadStatus::BadValue;
-  value = v;
-  return ReadStatus::Ok;
+  return readValue(value, [](std::string_view t, float& v) { return toReal(t, 0, v); });
 }
-
 ReadStatus ListReader::read(double& value) {
-  if (slashSeen_) return ReadStatus::Ok;
-  std::string token;
-  switch (next(token)) {
-    case TokenKind::End:
-      return slashSeen_ ? ReadStatus::Ok : ReadStatus::EndOfText;
-    case TokenKind::Null:
-      return ReadStatus::Ok;
-    case TokenKind::Value:
-      break;
-  }
-  double v = 0;
-  if (!toReal(token, 0, v)) return ReadStatus::BadValue;
-  value = v;
-  return ReadStatus::Ok;
+  return readValue(value, [](std::string_view t, double& v) { return toReal(t, 0, v); });
 }
 
 bool parseFixedInt(std::string_view field, int& value) {

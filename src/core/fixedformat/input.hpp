@@ -43,6 +43,8 @@ class ListReader {
  private:
   enum class TokenKind { Value, Null, End };
   TokenKind next(std::string& token);
+  template <typename T, typename Parse>
+  ReadStatus readValue(T& value, Parse parse);
 
   std::string_view text_;
   std::size_t pos_ = 0;
