@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <memory>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "fixedformat/edit_list.hpp"
 #include "model/grid.hpp"
 #include "model/polyhedron.hpp"
+#include "transmission/crystal.hpp"
 #include "run/dialog_layer.hpp"
 #include "run/run.hpp"
 
@@ -92,5 +94,28 @@ void BM_PolyhedronAndGridOf100FacesAtLevel5(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PolyhedronAndGridOf100FacesAtLevel5)->Unit(benchmark::kMillisecond);
+
+// Time of the crystal transmission of one reflection over the same crystal
+// and grid: every one of the 32 x 32 x 32 points with every face, the work
+// done for each reflection of a data set.
+void BM_IntegrationOfOneReflectionOver100FacesAtLevel5(benchmark::State& state) {
+  SilentDialog dialog;
+  std::ostringstream print;
+  auto run = std::make_unique<korvex::Run>(dialog);
+  run->files.print.attach(&print);
+  hklCards(run->exp);
+  korvex::getFaces(*run);
+  korvex::setGrid(*run);
+  run->exp.ABSCO = 25.0f / 10000.0f;
+  run->exp.CRYSABS = 1;
+  // 2theta = 30 degrees at all circles zero.
+  run->refl.DCI = {0.258819f, -0.965926f, 0.0f};
+  run->refl.DCD = {0.258819f, 0.965926f, 0.0f};
+  for (auto _ : state) {
+    korvex::korvex(*run);
+    benchmark::DoNotOptimize(run->trans.TXTAL);
+  }
+}
+BENCHMARK(BM_IntegrationOfOneReflectionOver100FacesAtLevel5)->Unit(benchmark::kMillisecond);
 
 }  // namespace
