@@ -82,6 +82,9 @@ TEST(CalcMu, FormulaSpellings) {
   check("Z=4, CA C O3", {{20, 1}, {6, 1}, {8, 3}}, 4.0f);
   check("Z=2,MG2,SI1,O4", {{12, 2}, {14, 1}, {8, 4}}, 2.0f);
   check("K0.5 AL2.5 Z= 8", {{19, 0.5f}, {13, 2.5f}}, 8.0f);
+  // A symbol followed directly by a comma has an empty count: no atom.
+  check("C, H12 O6", {{6, 0}, {1, 12}, {8, 6}});
+  check("MG2,SI,O4", {{12, 2}, {14, 0}, {8, 4}});
 }
 
 TEST(CalcMu, LeftoverLettersWarnOncePerCharacter) {
@@ -104,7 +107,6 @@ TEST(CalcMu, CountThatCannotBeReadStopsTheCalculation) {
     for (float n : c.run.exp.ELCOUNT) EXPECT_EQ(n, 0.0f);
   };
   check("C H12, O6");  // the text after C begins with the next symbol
-  check("C, H12");     // a comma where the count belongs
   check("C6H12O6");    // H's count runs into the next symbol
   check("SI O-2");
   check("SI O2 Z=X");

@@ -266,7 +266,8 @@ bool startsNumber(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
 // The count of the symbol that ends just before column q. A symbol carries
 // its count directly ("O2", "H12"); one followed by a blank stands for one
-// atom in a formula written with blanks. Anything else (a comma, a sign, a
+// atom in a formula written with blanks; one followed directly by a comma
+// has an empty count and counts no atom ("C, H12"). Anything else (a sign, a
 // letter, or a blank in a formula that also uses commas, where the text read
 // would begin with the next symbol or its count) cannot be read.
 bool elementCount(const std::string& t, std::size_t q, float& count) {
@@ -275,6 +276,10 @@ bool elementCount(const std::string& t, std::size_t q, float& count) {
     return true;
   }
   const int extent = countExtent(t, q);
+  if (t[q] == ',') {
+    count = extent == 0 ? 1.0f : 0.0f;
+    return true;
+  }
   if (t[q] == ' ') {
     if (extent != 0) return false;
     count = 1.0f;
