@@ -83,13 +83,22 @@ void gWrite(Run& run) {
   }
 }
 
+namespace {
+// The number of points and the rule of each axis, from the grid levels.
+struct AxisOrders {
+  GridOrder x, y, z;
+};
+AxisOrders startGrid(ExperimentState& e) {
+  checkGridLevels(e, 3);
+  const AxisOrders o{axisOrder(e, 0), axisOrder(e, 1), axisOrder(e, 2)};
+  e.NGRID = {o.x.points, o.y.points, o.z.points};
+  return o;
+}
+}  // namespace
+
 void setGrid(Run& run) {
   ExperimentState& e = run.exp;
-  checkGridLevels(e, 3);
-  const GridOrder ox = axisOrder(e, 0);
-  const GridOrder oy = axisOrder(e, 1);
-  const GridOrder oz = axisOrder(e, 2);
-  e.NGRID = {ox.points, oy.points, oz.points};
+  const auto [ox, oy, oz] = startGrid(e);
   const bool limits = listing(run) && listsGridLimits(e.GRIDLIST);
   auto& out = run.files.grid;
 
@@ -163,11 +172,7 @@ void setGrid(Run& run) {
 
 void setGridFillG(Run& run) {
   ExperimentState& e = run.exp;
-  checkGridLevels(e, 3);
-  const GridOrder ox = axisOrder(e, 0);
-  const GridOrder oy = axisOrder(e, 1);
-  const GridOrder oz = axisOrder(e, 2);
-  e.NGRID = {ox.points, oy.points, oz.points};
+  const auto [ox, oy, oz] = startGrid(e);
   const bool limits = listing(run) && listsGridLimits(e.GRIDLIST);
   auto& out = run.files.grid;
   const float r = e.GASKETR;
