@@ -90,5 +90,114 @@ TEST(RunStatistics, StandardsTable) {
   EXPECT_NE(t.printText().find("\n     7 STANDARD REFLECTIONS\n"), std::string::npos);
 }
 
+// Which beam's psi goes into which anvil's table depends on the anvil each
+// beam crosses; the ranges follow the corrections that were made.
+TEST(RunStatistics, PsiTablesFollowTheAnvilEachBeamCrosses) {
+  constexpr float kDeg = 0.017453292f;
+  struct SideCase { int iside1, iside2, columnI, columnD; };
+  // psi(1) = 7 degrees (column 1), psi(2) = 32 degrees (column 5).
+  for (const SideCase c : {SideCase{1, 2, 1, 5}, {2, 1, 5, 1}, {1, 1, 5, 5}, {2, 2, 1, 1}}) {
+    SCOPED_TRACE(testing::Message() << "ISIDE " << c.iside1 << " " << c.iside2);
+    ReflectionRun t;
+    t.run.exp.DACTYPE = 1;
+    t.run.exp.CRYSABS = 0;
+    t.run.exp.GASKGIVEN = 1;
+    resetStatistics(t.run.stats);
+    auto& r = t.run.refl;
+    r.FI = 2.5f;
+    r.SIGI = 1.0f;  // row 3
+    r.ANG[0] = 45.0f;
+    r.PSI = {7.0f * kDeg, 32.0f * kDeg};
+    r.ISIDE = {c.iside1, c.iside2};
+    t.run.trans.TDAC = 0.9f;
+    t.run.trans.TGAS = 0.8f;
+    t.run.trans.TMED = 0.7f;
+    t.run.trans.TRANS = 0.5f;
+    t.run.trans.TXTAL = 0.3f;
+    addWrittenReflection(t.run);
+    const auto& s = t.run.stats;
+    for (int col = 1; col <= 7; ++col) {
+      EXPECT_EQ(s.PSITAB1[2][static_cast<std::size_t>(col - 1)], col == c.columnI ? 1 : 0) << "I-beam column " << col;
+      EXPECT_EQ(s.PSITAB2[2][static_cast<std::size_t>(col - 1)], col == c.columnD ? 1 : 0) << "D-beam column " << col;
+    }
+    EXPECT_EQ(s.TTHTAB[2][3], 1);
+    EXPECT_FLOAT_EQ(s.DACMIN, 0.9f);
+    EXPECT_FLOAT_EQ(s.GASMAX, 0.8f);
+    EXPECT_FLOAT_EQ(s.MEDMIN, 0.7f);
+    EXPECT_FLOAT_EQ(s.TOTMAX, 0.5f);
+    EXPECT_FLOAT_EQ(s.XTLMIN, 1.0f);  // no crystal absorption: untouched
+    EXPECT_FLOAT_EQ(s.XTLMAX, 0.0f);
+  }
+  ReflectionRun air;  // no cell: no psi tables, no cell ranges
+  air.run.exp.DACTYPE = 0;
+  air.run.exp.CRYSABS = 1;
+  air.run.exp.GASKGIVEN = 0;
+  resetStatistics(air.run.stats);
+  air.run.refl.FI = 2.5f;
+  air.run.refl.SIGI = 1.0f;
+  air.run.trans.TXTAL = 0.3f;
+  air.run.trans.TRANS = 0.3f;
+  air.run.trans.TDAC = 0.9f;
+  air.run.trans.TGAS = 0.8f;
+  addWrittenReflection(air.run);
+  int psiCounts = 0;
+  for (const auto& row : air.run.stats.PSITAB1)
+    for (int n : row) psiCounts += n;
+  EXPECT_EQ(psiCounts, 0);
+  EXPECT_FLOAT_EQ(air.run.stats.DACMIN, 1.0e6f);
+  EXPECT_FLOAT_EQ(air.run.stats.GASMIN, 1.0f);
+  EXPECT_FLOAT_EQ(air.run.stats.XTLMIN, 0.3f);
+  EXPECT_FLOAT_EQ(air.run.stats.TOTMIN, 0.3f);
+}
+
+// The cell listing: psi converted to degrees in the record, the sides in
+// brackets, the four factors, and a page heading before every 55th line.
+TEST(RunStatistics, CellListingLineAndPaging) {
+  constexpr float kDeg = 0.017453292f;
+  ReflectionRun t;
+  t.run.exp.DACTYPE = 1;
+  resetStatistics(t.run.stats);
+  auto& r = t.run.refl;
+  auto list = [&] {
+    r.IH = {1, -2, 3};
+    r.FOBS = 123.456f;
+    r.SIGF = 1.5f;
+    r.EXTF = 0.25f;
+    r.ANG = {40.0f, 20.0f, 30.0f, -45.0f};
+    r.PSI = {7.0f * kDeg, 32.0f * kDeg};
+    r.ISIDE = {1, 2};
+    r.NSEQ = 17;
+    r.STAT = {' ', 'L', ' ', 'O'};
+    t.run.trans = {};
+    t.run.trans.TRANS = 0.5f;
+    t.run.trans.TXTAL = 0.8f;
+    t.run.trans.TDAC = 0.9f;
+    t.run.trans.TGAS = 1.0f;
+    t.run.trans.TMED = 0.7f;
+    listReflection(t.run);
+  };
+  list();
+  EXPECT_NEAR(r.PSI[0], 7.0f, 1e-4f);
+  EXPECT_NEAR(r.PSI[1], 32.0f, 1e-4f);
+  const std::string line =
+      "  1  -2   3  0.5000   123.46    1.50    0.25  40.00  20.00   30.00  -45.00  7.00[1] 32.00[2] 0.800 0.900 1.000"
+      " 0.700    17 L O\n";
+  const std::string heading = "  H   K   L   TRANS   F(OBS)    SIGF    BETA  THETA";
+  EXPECT_EQ(t.printText(), "\n\n  test crystal" + std::string(67, ' ') + "\n" + heading +
+                               "  OMEGA     CHI     PHI   PSII    PSID   T(XTL)T(DAC)T(GAS)T(MED) NSEQ FLAGS\n\n" +
+                               line);
+  auto headings = [&] {
+    const std::string p = t.printText();
+    int n = 0;
+    for (std::size_t at = p.find(heading); at != std::string::npos; at = p.find(heading, at + 1)) ++n;
+    return n;
+  };
+  for (int i = 2; i <= 54; ++i) list();
+  EXPECT_EQ(headings(), 1);
+  list();  // the 55th line opens a new page
+  EXPECT_EQ(headings(), 2);
+  EXPECT_EQ(t.run.stats.LINES, 1);
+}
+
 }  // namespace
 }  // namespace korvex::test
