@@ -120,8 +120,6 @@ void itof(Run& run) {
     const float denominator = (1.0f + q2) * tr.TXTAL * sinth * costh;
     // 2theta of 0 or 180 degrees has no extinction term (it would be infinite).
     if (denominator != 0.0f) r.EXTF = -1588.83f * e.LAMBDAV2 * tr.SUMTP * (1.0f + q4) / denominator;
-    // No path (SUMTP = 0) gives a plain zero, never a signed one.
-    if (r.EXTF == 0.0f) r.EXTF = 0.0f;
   }
 
   if (e.DACTYPE > 0) {
