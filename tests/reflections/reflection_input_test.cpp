@@ -1,4 +1,5 @@
 // Reading reflections in both input formats, and what a damaged file does.
+#include <array>
 #include <cmath>
 
 #include "reflections/processing.hpp"
@@ -46,6 +47,42 @@ TEST(ReflectionInput, BeamDirectionsAndParity) {
   };
   check(1, 1.0f);
   check(-1, -1.0f);
+}
+
+// General settings: both beams lie in the diffraction plane, turned by chi
+// about Y and then by phi about Z; the angle between them stays 2theta.
+TEST(ReflectionInput, BeamDirectionsFollowChiAndPhi) {
+  auto check = [](float tth, float omega, float chi, float phi) {
+    SCOPED_TRACE(testing::Message() << tth << " " << omega << " " << chi << " " << phi);
+    ReflectionRun t;
+    t.run.exp.PARITY = {1, 1, 1, 1};
+    t.inputFrom(drevik(1, 0, 0, tth, 100.0f, 5.0f, 10.0f, 0, "      ", omega, chi, phi));
+    int ieof = 0;
+    readReflection(t.run, ieof);
+    const double rad = 3.14159265358979 / 180.0;
+    const double w1 = (tth / 2.0 + omega) * rad, w2 = (tth / 2.0 - omega) * rad;
+    const double c = std::cos(chi * rad), sc = std::sin(chi * rad);
+    const double cp = std::cos(phi * rad), sp = std::sin(phi * rad);
+    auto turn = [&](double x, double y) {  // chi about Y, then phi about Z, of (x, y, 0)
+      const double xc = x * c, zc = x * sc;
+      return std::array<double, 3>{xc * cp - y * sp, xc * sp + y * cp, zc};
+    };
+    const auto dci = turn(std::sin(w1), -std::cos(w1));
+    const auto dcd = turn(std::sin(w2), std::cos(w2));
+    const auto& r = t.run.refl;
+    double dot = 0.0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_NEAR(r.DCI[i], dci[i], 2e-6);
+      EXPECT_NEAR(r.DCD[i], dcd[i], 2e-6);
+      dot += static_cast<double>(r.DCI[i]) * static_cast<double>(r.DCD[i]);
+    }
+    EXPECT_NEAR(-dot, std::cos(tth * rad), 2e-6);
+  };
+  check(40.0f, 0.0f, 0.0f, 0.0f);
+  check(40.0f, 7.5f, 0.0f, 0.0f);
+  check(35.25f, -3.0f, 62.5f, 0.0f);
+  check(35.25f, 0.0f, 0.0f, 118.0f);
+  check(71.3f, 4.25f, -41.0f, -153.5f);
 }
 
 TEST(ReflectionInput, ZeroIndicesAreSkippedWithTheirContinuationLines) {
@@ -105,6 +142,24 @@ TEST(ReflectionInput, ShelxDirectionCosines) {
     EXPECT_NEAR(r.DCI[1], -s, 1e-5f);
     EXPECT_NEAR(r.DCD[1], s, 1e-5f);
     EXPECT_NEAR(r.ANG[0], 90.0f, 1e-3f);
+  }
+  {
+    // A skew matrix: rows act on the scaled cosines (a transposed product
+    // would give other beams and another 2theta).
+    ReflectionRun t;
+    t.run.exp.RCELL = {0.5f, 0.25f, 0.2f, 90.0f, 90.0f, 90.0f};
+    t.run.exp.UBTINV = {{{1.0f, 2.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
+    t.inputFrom(shelx(1, 1, 0, 100.0f, 1.0f, 1, {0.6f, 0.0f, 0.8f, 1.0f, 0.0f, 0.0f}), 1);
+    int ieof = 0;
+    readReflection(t.run, ieof);
+    // Incident (0.3, 0.2, 0) -> (0.7, 0.2, 0); diffracted (0, 0.25, 0) -> (0.5, 0.25, 0).
+    const double li = std::sqrt(0.53), ld = std::sqrt(0.3125);
+    const auto& r = t.run.refl;
+    EXPECT_NEAR(r.DCI[0], 0.7 / li, 1e-6);
+    EXPECT_NEAR(r.DCI[1], 0.2 / li, 1e-6);
+    EXPECT_NEAR(r.DCD[0], 0.5 / ld, 1e-6);
+    EXPECT_NEAR(r.DCD[1], 0.25 / ld, 1e-6);
+    EXPECT_NEAR(r.ANG[0], std::acos(-(0.35 + 0.05) / (li * ld)) * 180.0 / 3.14159265358979, 1e-3);
   }
   auto fails = [&](const std::string& record, const std::string& expected) {
     SCOPED_TRACE(record);
