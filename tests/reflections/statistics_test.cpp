@@ -150,54 +150,5 @@ TEST(RunStatistics, PsiTablesFollowTheAnvilEachBeamCrosses) {
   EXPECT_FLOAT_EQ(air.run.stats.TOTMIN, 0.3f);
 }
 
-// The cell listing: psi converted to degrees in the record, the sides in
-// brackets, the four factors, and a page heading before every 55th line.
-TEST(RunStatistics, CellListingLineAndPaging) {
-  constexpr float kDeg = 0.017453292f;
-  ReflectionRun t;
-  t.run.exp.DACTYPE = 1;
-  resetStatistics(t.run.stats);
-  auto& r = t.run.refl;
-  auto list = [&] {
-    r.IH = {1, -2, 3};
-    r.FOBS = 123.456f;
-    r.SIGF = 1.5f;
-    r.EXTF = 0.25f;
-    r.ANG = {40.0f, 20.0f, 30.0f, -45.0f};
-    r.PSI = {7.0f * kDeg, 32.0f * kDeg};
-    r.ISIDE = {1, 2};
-    r.NSEQ = 17;
-    r.STAT = {' ', 'L', ' ', 'O'};
-    t.run.trans = {};
-    t.run.trans.TRANS = 0.5f;
-    t.run.trans.TXTAL = 0.8f;
-    t.run.trans.TDAC = 0.9f;
-    t.run.trans.TGAS = 1.0f;
-    t.run.trans.TMED = 0.7f;
-    listReflection(t.run);
-  };
-  list();
-  EXPECT_NEAR(r.PSI[0], 7.0f, 1e-4f);
-  EXPECT_NEAR(r.PSI[1], 32.0f, 1e-4f);
-  const std::string line =
-      "  1  -2   3  0.5000   123.46    1.50    0.25  40.00  20.00   30.00  -45.00  7.00[1] 32.00[2] 0.800 0.900 1.000"
-      " 0.700    17 L O\n";
-  const std::string heading = "  H   K   L   TRANS   F(OBS)    SIGF    BETA  THETA";
-  EXPECT_EQ(t.printText(), "\n\n  test crystal" + std::string(67, ' ') + "\n" + heading +
-                               "  OMEGA     CHI     PHI   PSII    PSID   T(XTL)T(DAC)T(GAS)T(MED) NSEQ FLAGS\n\n" +
-                               line);
-  auto headings = [&] {
-    const std::string p = t.printText();
-    int n = 0;
-    for (std::size_t at = p.find(heading); at != std::string::npos; at = p.find(heading, at + 1)) ++n;
-    return n;
-  };
-  for (int i = 2; i <= 54; ++i) list();
-  EXPECT_EQ(headings(), 1);
-  list();  // the 55th line opens a new page
-  EXPECT_EQ(headings(), 2);
-  EXPECT_EQ(t.run.stats.LINES, 1);
-}
-
 }  // namespace
 }  // namespace korvex::test
