@@ -81,7 +81,10 @@ TEST(CalcMu, FormulaSpellings) {
   check("NA CL Z=4", {{11, 1}, {17, 1}}, 4.0f);
   check("Z=4, CA C O3", {{20, 1}, {6, 1}, {8, 3}}, 4.0f);
   check("Z=2,MG2,SI1,O4", {{12, 2}, {14, 1}, {8, 4}}, 2.0f);
-  check("K0.5 AL2.5 Z= 8", {{19, 0.5f}, {13, 2.5f}}, 8.0f);
+  check("K0.5 AL2.5 Z=8", {{19, 0.5f}, {13, 2.5f}}, 8.0f);
+  // Only "Z=", its number and the delimiter after it are taken out, though
+  // the number is read up to the comma.
+  check("Z=3 C6,H12,O6", {{6, 6}, {1, 12}, {8, 6}}, 3.0f);
   // A symbol followed directly by a comma has an empty count: no atom.
   check("C, H12 O6", {{6, 0}, {1, 12}, {8, 6}});
   check("MG2,SI,O4", {{12, 2}, {14, 0}, {8, 4}});
@@ -108,9 +111,30 @@ TEST(CalcMu, CountThatCannotBeReadStopsTheCalculation) {
   };
   check("C H12, O6");  // the text after C begins with the next symbol
   check("C6H12O6");    // H's count runs into the next symbol
-  check("SI O-2");
   check("SI O2 Z=X");
-  check("SI O2 Z=");
+}
+
+// A blank right after "Z=" leaves Z unread and "Z=" in the text; a signed
+// count is read with its sign, which is then a leftover. Both warn per
+// character and the calculation goes on.
+TEST(CalcMu, LeftoversOfZAndSigns) {
+  Contents z("SI O2 Z= 3");
+  EXPECT_EQ(z.dialog.warningBoxes, std::vector<std::string>(2, kUninterpreted));
+  EXPECT_EQ(z.run.exp.ZFORM, 1.0f);
+  EXPECT_EQ(z.count(8), 2.0f);
+  EXPECT_EQ(z.run.exp.CRYSABS, 1);
+
+  Contents bare("SI O2 Z=");
+  EXPECT_EQ(bare.dialog.warningBoxes, std::vector<std::string>(2, kUninterpreted));
+  EXPECT_EQ(bare.run.exp.ZFORM, 1.0f);
+
+  // The negative count adds to the absorption sum but not to the mass.
+  Contents sign("SI O-2");
+  EXPECT_EQ(sign.dialog.warningBoxes, std::vector<std::string>{kUninterpreted});
+  EXPECT_EQ(sign.count(8), -2.0f);
+  const float density = 28.09f / (113.0f * 0.6023f);
+  const float sum = 28.09f * 6.64f + -2.0f * 16.0f * 1.22f;
+  EXPECT_FLOAT_EQ(sign.mu(), sum * density / 28.09f);
 }
 
 TEST(CalcMu, Radiations) {

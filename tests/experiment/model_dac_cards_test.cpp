@@ -180,6 +180,13 @@ TEST(DacCards, AbspsiTable) {
   EXPECT_EQ(e.DACCURVE[2], (std::array<float, 3>{20, 0.8f, 0.8f}));
   EXPECT_EQ(e.SCALE, 2.0f);  // reading goes on after the END line
 
+  // A dropped line leaves its values in the slot the next line fills: an
+  // anvil-2 value that the next line does not give is the dropped one's.
+  ReadRun reuse(kCell + "DAC ABSPSI\n0 0.9 0.8\n-5 0.5 0.7\n10 0.85\nEND\n");
+  reuse.read();
+  ASSERT_EQ(reuse.exp().NDACCURVE, 2);
+  EXPECT_EQ(reuse.exp().DACCURVE[1], (std::array<float, 3>{10, 0.85f, 0.7f}));
+
   std::string table = "DAC ABSPSI\n";
   for (int i = 0; i < 100; ++i) table += std::to_string(i) + " 0.9 0.9\n";
   ReadRun full(kCell + table + "-1 0.9 0.9\nEND\n");

@@ -262,7 +262,9 @@ bool readCount(const std::string& t, std::size_t q, int extent, float& value) {
   return true;
 }
 
-bool startsNumber(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+// A count or Z may carry a sign; the sign itself stays in the text and is
+// reported as uninterpreted with the other leftovers.
+bool startsNumber(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
 
 // The count of the symbol that ends just before column q. A symbol carries
 // its count directly ("O2", "H12"); one followed by a blank stands for one
@@ -289,22 +291,28 @@ bool elementCount(const std::string& t, std::size_t q, float& count) {
   return readCount(t, q, extent, count);
 }
 
-// Z = number of formula units in the cell. Blanks between "=" and the number
-// are allowed; "Z=", the number and the delimiter after it are blanked out,
-// and nothing else of the formula.
+// Z = number of formula units in the cell, read from the text after "Z="
+// up to the later of the first comma and the first blank. With a blank right
+// after "=" and no comma later that text is empty: nothing is read and "Z="
+// stays, to be reported as uninterpreted. Once a value is read, "Z=", the
+// number and the delimiter right after it are blanked, and nothing more: the
+// text up to the later delimiter may hold the start of the formula.
 bool formulaUnits(std::string& t, float& z) {
   const std::size_t at = t.find("Z=");
   if (at == npos) return true;
-  std::size_t first = at + 2;
-  while (first < t.size() && t[first] == ' ') ++first;
-  if (first >= t.size() || !startsNumber(t[first])) return false;
-  std::size_t end = first;
-  while (end < t.size() && t[end] != ' ' && t[end] != ',') ++end;
-  float v = std::numeric_limits<float>::quiet_NaN();
-  if (readValues(std::string_view(t).substr(first, end - first), v) != ff::ReadStatus::Ok || std::isnan(v))
-    return false;
+  const std::size_t q = at + 2;
+  if (q >= t.size()) return false;
+  const int extent = countExtent(t, q);
+  if (extent == 0) return true;
+  const std::size_t last = extent < 0 ? t.size() : q + static_cast<std::size_t>(extent) + 1;
+  float v = z;  // an empty value (a comma first) keeps the default
+  ff::ListReader reader(std::string_view(t).substr(q, last - q));
+  if (reader.read(v) != ff::ReadStatus::Ok || std::isnan(v)) return false;
   z = v;
-  if (end < t.size() && t[end] == ',') ++end;
+  std::size_t end = q;
+  while (end < last && t[end] == ' ') ++end;
+  while (end < last && t[end] != ' ' && t[end] != ',') ++end;
+  if (end < last) ++end;
   std::fill(t.begin() + static_cast<std::ptrdiff_t>(at), t.begin() + static_cast<std::ptrdiff_t>(end), ' ');
   return true;
 }
@@ -443,8 +451,10 @@ namespace {
 
 // The ABSPSI table: lines of psi (degrees), the one-pass transmission of
 // anvil 1 and of anvil 2, up to a line holding END. Lines are read as
-// written (no case change). A line with a negative angle or anvil-1
-// transmission is dropped; a missing or tiny anvil-2 value means "as anvil 1".
+// written (no case change) into the next free slot of the table. A line with
+// a negative angle or anvil-1 transmission is dropped and its slot reused; an
+// anvil-2 value that is missing keeps what the slot held, and one below 0.001
+// means "as anvil 1".
 void readDacTable(Run& run, std::string& card) {
   ExperimentState& e = run.exp;
   int n = 0;
@@ -455,15 +465,18 @@ void readDacTable(Run& run, std::string& card) {
     if (card.find("END") != npos) break;
     if (blank(card)) continue;
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    float psi = nan, t1 = nan, t2 = nan;
+    const bool room = n < kMaxDacCurve;
+    float psi = nan, t1 = nan;
+    float t2 = room ? e.DACCURVE[static_cast<std::size_t>(n)][2] : 0.0f;
     const ff::ReadStatus status = readValues(card, psi, t1, t2);
     if (status == ff::ReadStatus::BadValue || std::isnan(psi) || std::isnan(t1)) error(kReadError + card);
-    if (std::isnan(t2)) t2 = 0.0f;
     if (psi >= 0.0f && t1 >= 0.0f) {
-      if (n >= kMaxDacCurve) error(kTableTooLong);
+      if (!room) error(kTableTooLong);
       if (t2 < 0.001f) t2 = t1;
       e.DACCURVE[static_cast<std::size_t>(n)] = {psi, t1, t2};
       ++n;
+    } else if (room) {
+      e.DACCURVE[static_cast<std::size_t>(n)] = {psi, t1, t2};
     }
   }
   e.NDACCURVE = n;
