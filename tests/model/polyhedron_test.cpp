@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "model/model_support.hpp"
@@ -198,6 +199,40 @@ TEST(Polyhedron, EdgesFoundWhateverTheOrderOfACornersFaceList) {
   ASSERT_EQ(e.NEDGES, 1);
   EXPECT_EQ(e.IEDGE[0][0], 5);
   EXPECT_EQ(e.IEDGE[0][1], 3);
+}
+
+TEST(Polyhedron, EdgesListedFaceByFaceOfTheFirstCornersList) {
+  struct Case {
+    const char* name;
+    std::vector<std::vector<int>> lists;
+    std::vector<std::array<int, 2>> edges;
+  };
+  const Case cases[] = {
+      // Corner 1 meets corner 3 through its second face and corner 2 only
+      // through its third: the edge by the earlier face comes first.
+      {"by face, then by corner", {{1, 5, 6, 7}, {2, 6, 7}, {3, 5, 6}}, {{5, 6}, {6, 7}}},
+      // Three faces along one line (a face that touches the crystal only
+      // at an edge): the two corners give an edge for each face of the
+      // first list that has a later shared face.
+      {"three shared faces", {{1, 2, 5}, {1, 2, 5}}, {{1, 2}, {2, 5}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestRun t;
+    ExperimentState& e = t.run.exp;
+    CornerFaces cf;
+    e.NCORNERS = static_cast<int>(c.lists.size());
+    for (int m = 0; m < e.NCORNERS; ++m) {
+      cf.NCFACE[m] = static_cast<int>(c.lists[m].size());
+      for (int a = 0; a < cf.NCFACE[m]; ++a) cf.ICFACE[m][a] = c.lists[m][a];
+    }
+    getEdges(t.run, cf);
+    ASSERT_EQ(e.NEDGES, static_cast<int>(c.edges.size()));
+    for (int n = 0; n < e.NEDGES; ++n) {
+      EXPECT_EQ(e.IEDGE[n][0], c.edges[n][0]) << n;
+      EXPECT_EQ(e.IEDGE[n][1], c.edges[n][1]) << n;
+    }
+  }
 }
 
 TEST(Polyhedron, CornerFaceListBeyondItsBoundIsRefused) {

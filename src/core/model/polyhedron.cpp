@@ -119,24 +119,23 @@ void xyzToHkl(ExperimentState& e) {
 void getEdges(Run& run, const CornerFaces& cf) {
   ExperimentState& e = run.exp;
   e.NEDGES = 0;
+  // For each face of m1's list in turn, every later corner that also has it
+  // and one more face after it in m1's list shares an edge with m1: the
+  // edge is named by that face and the first later one the two share. The
+  // faces are looked up anywhere in m2's list, so an edge is not missed when
+  // a list is not in ascending order.
   for (int m1 = 0; m1 < e.NCORNERS; ++m1) {
-    for (int m2 = m1 + 1; m2 < e.NCORNERS; ++m2) {
-      // The first face of m1's list that m2 also has, then the next one
-      // after it: found whatever the order of m2's list.
-      int first = -1;
-      int second = -1;
-      for (int a = 0; a < cf.NCFACE[m1] && second < 0; ++a) {
+    for (int a = 0; a < cf.NCFACE[m1] - 1; ++a) {
+      for (int m2 = m1 + 1; m2 < e.NCORNERS; ++m2) {
         if (findInList(cf, m2, cf.ICFACE[m1][a]) < 0) continue;
-        if (first < 0) {
-          first = a;
-        } else {
-          second = a;
+        for (int c = a + 1; c < cf.NCFACE[m1]; ++c) {
+          if (findInList(cf, m2, cf.ICFACE[m1][c]) < 0) continue;
+          if (e.NEDGES == kMaxEdges) reportAndStop(run, kTooManyEdges);
+          e.IEDGE[e.NEDGES] = {cf.ICFACE[m1][a], cf.ICFACE[m1][c]};
+          ++e.NEDGES;
+          break;
         }
       }
-      if (second < 0) continue;
-      if (e.NEDGES == kMaxEdges) reportAndStop(run, kTooManyEdges);
-      e.IEDGE[e.NEDGES] = {cf.ICFACE[m1][first], cf.ICFACE[m1][second]};
-      ++e.NEDGES;
     }
   }
   run.files.print.write(kEdgeHeading, {e.NEDGES});

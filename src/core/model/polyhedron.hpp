@@ -31,9 +31,11 @@ bool getCorner(const ExperimentState& e, int i, int j, int k, Vec3& p);
 // (tolerance 0.001 on the scaled face values).
 int inCrystal(const ExperimentState& e, const Vec3& p);
 
-// GETEDGES: an edge for every pair of corners that share two faces, named by
-// the first two shared faces in the first corner's list. Writes the edge
-// block.
+// GETEDGES: the edges from the faces that pairs of corners share. Corner m1's
+// list is taken face by face; every later corner that has that face and a
+// later face of m1's list gives the edge named by the two (the first such
+// later face). Faces are found anywhere in the second corner's list. Writes
+// the edge block.
 void getEdges(Run& run, const CornerFaces& faces);
 
 // XYZ_TO_HKL: each face as h, k, l of its outward normal (ROUNDHKL) and its
