@@ -168,6 +168,15 @@ TEST(TransmissionSphere, GridListing) {
   EXPECT_EQ(lines[2], std::string(9, ' ') + "GAUSSSIAN GRID LIMITS FOR " + ff::padded(" sphere", 80));
   EXPECT_EQ(lines[5], "         XMIN =   -10.0000          XMAX =    10.0000");
   EXPECT_EQ(lines[8].substr(0, 23), "         AT X =    -9.8");
+  // The y extent at every x comes first, then the z extent at every (x, y).
+  std::size_t lastY = 0, firstZ = lines.size(), ys = 0, zs = 0;
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    if (lines[n].find(" YMIN = ") != std::string::npos) lastY = n, ++ys;
+    if (lines[n].find(" ZMIN = ") != std::string::npos) firstZ = std::min(firstZ, n), ++zs;
+  }
+  EXPECT_EQ(ys, 16u);
+  EXPECT_EQ(zs, 16u * 16u);
+  EXPECT_LT(lastY, firstZ);
 
   // The points heading starts a new page.
   std::size_t heading = 0;

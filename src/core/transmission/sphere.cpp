@@ -51,10 +51,6 @@ void setTrnsSphere(Run& run) {
   const bool listGrid = run.files.grid.isOpen() && listsGridPoints(e.GRIDLIST);
   e.BOXMIN[0] = -R;
   e.BOXMAX[0] = R;
-  if (listLimits) {
-    writeLimitsHeading(run.files.grid, e.TITLE);
-    writeXLimits(run.files.grid, -R, R);
-  }
 
   // Grid centred on the sphere's centre: each axis spans the chord through
   // the point above, with the chord's half-length as the Gauss scale.
@@ -63,13 +59,11 @@ void setTrnsSphere(Run& run) {
     e.XG[i] = x;
     e.WX[i] = R * gw[i];
     const float h = std::sqrt(R * R - x * x);
-    if (listLimits) writeYLimits(run.files.grid, x, -h, h);
     for (int j = 0; j < n; ++j) {
       const float y = h * gx[j];
       e.YG[i][j] = y;
       e.WY[i][j] = h * gw[j];
       const float g = std::sqrt(R * R - x * x - y * y);
-      if (listLimits) writeZLimits(run.files.grid, x, y, -g, g);
       for (int k = 0; k < n; ++k) {
         e.ZG[i][j][k] = g * gx[k];
         e.WZ[i][j][k] = g * gw[k];
@@ -78,6 +72,27 @@ void setTrnsSphere(Run& run) {
   }
 
   e.VOLUME = xVolume(e);
+
+  // The limits are listed once the grid stands: the x extent, then the y
+  // extent at every x, then the z extent at every (x, y).
+  if (listLimits) {
+    auto& out = run.files.grid;
+    writeLimitsHeading(out, e.TITLE);
+    writeXLimits(out, -R, R);
+    for (int i = 0; i < n; ++i) {
+      const float x = e.XG[i];
+      const float h = std::sqrt(R * R - x * x);
+      writeYLimits(out, x, -h, h);
+    }
+    for (int i = 0; i < n; ++i) {
+      const float x = e.XG[i];
+      for (int j = 0; j < n; ++j) {
+        const float y = e.YG[i][j];
+        const float g = std::sqrt(R * R - x * x - y * y);
+        writeZLimits(out, x, y, -g, g);
+      }
+    }
+  }
   if (listGrid) listPoints(run);
 
   // Entry k: the reversed incident beam along -Z, the diffracted beam along
