@@ -29,7 +29,7 @@ class SilentDialog : public korvex::DialogLayer {
   void fatalBox(std::string_view) override {}
   void warningBox(std::string_view) override {}
   std::optional<int> formatBox(int, std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::filesystem::path> fileDialog(const korvex::FileDialogSpec&, std::string&) override {
+  std::optional<std::filesystem::path> fileDialog(const korvex::FileDialogSettings&, std::string&) override {
     return std::nullopt;
   }
   void viewFile(const std::filesystem::path&) override {}

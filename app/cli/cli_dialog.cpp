@@ -23,7 +23,7 @@ std::optional<int> CliDialog::formatBox(int slot, std::string_view, std::string_
   return slot == 3 ? inputFormatAnswer : outputFormatAnswer;
 }
 
-std::optional<std::filesystem::path> CliDialog::fileDialog(const FileDialogSpec&, std::string&) {
+std::optional<std::filesystem::path> CliDialog::fileDialog(const FileDialogSettings&, std::string&) {
   // The command line names its files; it never asks for one.
   return std::nullopt;
 }

@@ -22,7 +22,7 @@ class CliDialog : public DialogLayer {
   void fatalBox(std::string_view message) override;
   void warningBox(std::string_view message) override;
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
-  std::optional<std::filesystem::path> fileDialog(const FileDialogSpec& spec, std::string& fileBuffer) override;
+  std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path&) override {}
 
   // The answers of the format box for slot 3 and slot 4: the radio button's

@@ -219,24 +219,24 @@ std::optional<int> QtDialogLayer::formatBox(int slot, std::string_view shownName
   return chosen;
 }
 
-std::optional<std::filesystem::path> QtDialogLayer::fileDialog(const FileDialogSpec& spec, std::string& fileBuffer) {
-  QFileDialog dialog(&window_, toQString(spec.title));
+std::optional<std::filesystem::path> QtDialogLayer::fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) {
+  QFileDialog dialog(&window_, toQString(settings.title));
   dialog.setObjectName(QString::fromLatin1(kFileDialogName));
   // Qt's own dialog on every desktop, so that the default extension, the
   // filters and the checks behave the same everywhere.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(spec.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+  dialog.setAcceptMode(settings.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(settings.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !settings.confirmOverwrite);
   // Files that are only read are chosen in a dialog that cannot rename or
   // delete them either.
-  dialog.setOption(QFileDialog::ReadOnly, spec.readOnlyBox);
+  dialog.setOption(QFileDialog::ReadOnly, settings.readOnlyBox);
   QStringList filters;
-  for (const auto& [name, pattern] : spec.filters)
+  for (const auto& [name, pattern] : settings.filters)
     filters << QStringLiteral("%1 (%2)").arg(toQString(name), filterPattern(pattern));
   dialog.setNameFilters(filters);
-  if (spec.initialFilter >= 1 && spec.initialFilter <= filters.size()) dialog.selectNameFilter(filters[spec.initialFilter - 1]);
-  dialog.setDefaultSuffix(toQString(spec.defaultExtension));
+  if (settings.initialFilter >= 1 && settings.initialFilter <= filters.size()) dialog.selectNameFilter(filters[settings.initialFilter - 1]);
+  dialog.setDefaultSuffix(toQString(settings.defaultExtension));
   dialog.setDirectory(fromPath(std::filesystem::absolute(window_.run().state.folder)));
   const std::string offered(ff::trimRight(fileBuffer));
   if (!offered.empty()) dialog.selectFile(toQString(offered));

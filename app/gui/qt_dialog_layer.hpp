@@ -54,7 +54,7 @@ class QtDialogLayer : public DialogLayer {
   void fatalBox(std::string_view message) override;
   void warningBox(std::string_view message) override;
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
-  std::optional<std::filesystem::path> fileDialog(const FileDialogSpec& spec, std::string& fileBuffer) override;
+  std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path& file) override;
 
  private:

@@ -23,8 +23,8 @@ std::optional<int> RecordingDialog::formatBox(int slot, std::string_view shownNa
   return a;
 }
 
-std::optional<std::filesystem::path> RecordingDialog::fileDialog(const FileDialogSpec& spec, std::string& buffer) {
-  fileDialogsShown.push_back(spec);
+std::optional<std::filesystem::path> RecordingDialog::fileDialog(const FileDialogSettings& settings, std::string& buffer) {
+  fileDialogsShown.push_back(settings);
   fileBuffersOffered.push_back(buffer);
   if (fileAnswers.empty()) return std::nullopt;
   auto a = fileAnswers.front();

@@ -26,7 +26,7 @@ class RecordingDialog : public DialogLayer {
   void fatalBox(std::string_view message) override { fatalBoxes.emplace_back(message); }
   void warningBox(std::string_view message) override { warningBoxes.emplace_back(message); }
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
-  std::optional<std::filesystem::path> fileDialog(const FileDialogSpec& spec, std::string& fileBuffer) override;
+  std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path& file) override { viewed.push_back(file); }
 
   std::map<int, std::string> text;       // control -> last text set
@@ -38,7 +38,7 @@ class RecordingDialog : public DialogLayer {
   // Answers for the format box and the file dialogs, used in order.
   std::vector<std::optional<int>> formatAnswers;
   std::vector<std::optional<std::filesystem::path>> fileAnswers;
-  std::vector<FileDialogSpec> fileDialogsShown;
+  std::vector<FileDialogSettings> fileDialogsShown;
   std::vector<std::pair<int, std::string>> formatBoxesShown;  // slot, shown name
   std::vector<std::string> formatBoxLabels;    // the text of radio 1051 of each format box
   std::vector<std::string> fileBuffersOffered;  // the file buffer as each file dialog opened

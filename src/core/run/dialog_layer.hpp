@@ -13,7 +13,7 @@
 namespace korvex {
 
 // One common file dialog: the Browse button of a file slot.
-struct FileDialogSpec {
+struct FileDialogSettings {
   int slot = 0;                 // 1 experiment, 2 print, 3 input, 4 output
   bool save = false;            // save dialog (output file) rather than open dialog
   std::string title;            // "Open Experiment File", ...
@@ -49,7 +49,7 @@ class DialogLayer {
 
   // A common file dialog. fileBuffer holds the name to offer and receives
   // the full path chosen. Returns the chosen path, or nothing when cancelled.
-  virtual std::optional<std::filesystem::path> fileDialog(const FileDialogSpec& spec,
+  virtual std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings,
                                                           std::string& fileBuffer) = 0;
 
   // Shows a text file in the viewer and waits until it is closed.

@@ -65,8 +65,8 @@ bool clashesWithOpenSlot(const RunState& s, int slot, const std::filesystem::pat
 
 }  // namespace
 
-FileDialogSpec fileDialogSpec(int slot) {
-  FileDialogSpec d;
+FileDialogSettings fileDialogSettings(int slot) {
+  FileDialogSettings d;
   d.slot = slot;
   switch (slot) {
     case 1:
@@ -107,7 +107,7 @@ void browse(Run& run, int slot) {
     closeUnit(run, slot);
     s.FILESET[n] = 0;
   }
-  const std::optional<std::filesystem::path> chosen = run.ui.fileDialog(fileDialogSpec(slot), s.FILEBUF[n]);
+  const std::optional<std::filesystem::path> chosen = run.ui.fileDialog(fileDialogSettings(slot), s.FILEBUF[n]);
   if (!chosen) {
     run.ui.setText(ctl::labelOf(slot), kSlots[n].emptyLabel);
     checkRun(run);

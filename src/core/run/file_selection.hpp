@@ -12,7 +12,7 @@ namespace korvex {
 struct Run;
 
 // The dialog of slot 1..4: title, filters, flags, default extension.
-FileDialogSpec fileDialogSpec(int slot);
+FileDialogSettings fileDialogSettings(int slot);
 
 // Browse handlers: OPEN_EXP, OPEN_PRINT, OPEN_INPUTDATA, OPEN_OUTPUTDATA.
 void openExp(Run& run);
