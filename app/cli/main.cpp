@@ -35,11 +35,10 @@ std::string lower(std::string s) {
   return s;
 }
 
-// The format a reflection file's extension gives, as Run decides it; false
-// when the extension names no format and the format box would ask.
-bool extensionKnown(const std::string& path, std::initializer_list<const char*> known) {
-  const std::string ext = korvex::fileExtension(std::filesystem::path(path).filename().string());
-  return std::any_of(known.begin(), known.end(), [&](const char* k) { return ext == k; });
+// Whether a reflection file's extension gives its format, as Run decides it
+// (otherwise the format box would ask).
+bool extensionKnown(int slot, const std::string& path) {
+  return korvex::formatFromName(slot, std::filesystem::path(path).filename().string()).has_value();
 }
 
 // The answer the format box gets from a flag: radio 1051 for the first
@@ -59,8 +58,8 @@ int press(const Arguments& args, bool fullRun) {
   korvex::Run run(dialog);
 
   if (fullRun) {
-    const bool inKnown = extensionKnown(args.files[2], {"INT", "HKL"});
-    const bool outKnown = extensionKnown(args.files[3], {"ABS", "AVG", "HKL"});
+    const bool inKnown = extensionKnown(3, args.files[2]);
+    const bool outKnown = extensionKnown(4, args.files[3]);
     if (!inKnown && args.inFormat.empty()) {
       std::cerr << "korvex: the format of input file " << args.files[2]
                 << " is not known from its extension: give --in-format drevik or --in-format shelx\n";

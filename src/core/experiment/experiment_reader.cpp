@@ -9,6 +9,7 @@
 #include "experiment/element_tables.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "fixedformat/input.hpp"
+#include "geometry/angles.hpp"
 #include "geometry/cell.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
@@ -529,7 +530,7 @@ void readDac(Run& run, std::string& cardIn) {
     requireReadable(readValues(tail(card, p + 4), a, b), bad);
     e.PSIMAX[0] = a;
     e.PSIMAX[1] = b < 1.0f ? a : b;
-    for (float& v : e.PSIMAX) v = v * 0.7853982f / 45.0f;
+    for (float& v : e.PSIMAX) v = openingToRadians(v);
     return;
   }
 

@@ -1,5 +1,7 @@
 #include "experiment/experiment_state.hpp"
 
+#include "geometry/angles.hpp"
+
 namespace korvex {
 
 void resetForNewFile(ExperimentState& e) {
@@ -16,7 +18,7 @@ void resetForNewFile(ExperimentState& e) {
   e.SCALE = 1.0f;
   // Without an OPEN card the opening limit is 80 degrees, held in radians
   // like a value from the card.
-  const float limit = 80.0f * 0.7853982f / 45.0f;
+  const float limit = openingToRadians(80.0f);
   e.PSIMAX = {limit, limit};
   e.MUMEDIA = 0.0f;
   e.MEDIAABS = 0;

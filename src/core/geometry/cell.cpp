@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fixedformat/edit_list.hpp"
+#include "geometry/angles.hpp"
 #include "geometry/matrix_inversion.hpp"
 #include "reflections/reflection_record.hpp"
 #include "run/messages.hpp"
@@ -23,8 +24,6 @@ const ff::EditList kTensorInvalid("('INVALID METRIC TENSOR: ',3(10X,3F10.6,';'))
 const ff::EditList kRecipTensorHeading("(/,' The Recip metric tensor is:',/)");
 const ff::EditList kTensorRow("(10X,3F10.6)");
 
-constexpr float kDegree = 0.017453292f;        // radians per degree
-constexpr float kRadian = 57.295776f;          // degrees per radian
 constexpr float kSymmetryTolerance = 1.0E-4f;  // largest |M(i,j) - M(j,i)| of a metric tensor
 
 // The nine elements of a matrix in column order, M(1,1), M(2,1), M(3,1), M(1,2), ...
@@ -63,7 +62,7 @@ bool signedPermutation(const std::array<int, 3>& b) {
 }  // namespace
 
 float getCellVol(const std::array<float, 6>& cell, int irad) {
-  const float f = irad == 0 ? kDegree : 1.0f;
+  const float f = irad == 0 ? kRadiansPerDegree : 1.0f;
   const float ca = std::cos(f * cell[3]);
   const float cb = std::cos(f * cell[4]);
   const float cg = std::cos(f * cell[5]);
@@ -111,9 +110,9 @@ void recipCell(Run& run) {
     if (g[i][i] <= 0.0f) error(kRecipTensorInvalid.text(columnOrder(g)));
     e.RCELL[i] = std::sqrt(g[i][i]);
   }
-  e.RCELL[3] = std::acos(g[1][2] / e.RCELL[1] / e.RCELL[2]) * kRadian;
-  e.RCELL[4] = std::acos(g[0][2] / e.RCELL[0] / e.RCELL[2]) * kRadian;
-  e.RCELL[5] = std::acos(g[0][1] / e.RCELL[0] / e.RCELL[1]) * kRadian;
+  e.RCELL[3] = std::acos(g[1][2] / e.RCELL[1] / e.RCELL[2]) * kDegreesPerRadian;
+  e.RCELL[4] = std::acos(g[0][2] / e.RCELL[0] / e.RCELL[2]) * kDegreesPerRadian;
+  e.RCELL[5] = std::acos(g[0][1] / e.RCELL[0] / e.RCELL[1]) * kDegreesPerRadian;
 
   e.UBTINV = e.UBT;
   float det = 0.0f;
@@ -136,9 +135,9 @@ void realCell(Run& run) {
   if (invalid) failDirectCell(run, kTensorInvalid.text(columnOrder(g)));
 
   for (int i = 0; i < 3; ++i) e.CELLUB[i] = std::sqrt(g[i][i]);
-  e.CELLUB[3] = std::acos(g[1][2] / e.CELLUB[1] / e.CELLUB[2]) * kRadian;
-  e.CELLUB[4] = std::acos(g[0][2] / e.CELLUB[0] / e.CELLUB[2]) * kRadian;
-  e.CELLUB[5] = std::acos(g[0][1] / e.CELLUB[0] / e.CELLUB[1]) * kRadian;
+  e.CELLUB[3] = std::acos(g[1][2] / e.CELLUB[1] / e.CELLUB[2]) * kDegreesPerRadian;
+  e.CELLUB[4] = std::acos(g[0][2] / e.CELLUB[0] / e.CELLUB[2]) * kDegreesPerRadian;
+  e.CELLUB[5] = std::acos(g[0][1] / e.CELLUB[0] / e.CELLUB[1]) * kDegreesPerRadian;
 }
 
 void dcToShelx(const ExperimentState& exp, const ReflectionRecord& refl, std::array<float, 6>& dc) {

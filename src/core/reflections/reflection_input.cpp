@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "geometry/angles.hpp"
 #include "fixedformat/input.hpp"
 #include "reflections/processing.hpp"
 #include "run/messages.hpp"
@@ -22,7 +23,6 @@ const ff::EditList kReadErrorText("('ERROR READING REFLECTION FILE AFTER REFLECT
 const ff::EditList kReadErrorRecord("(1X,A)");
 const ff::EditList kMissingCosines("('DIRN COSINES MISSING ON ',I5,'TH REFLECTION, HKL = ',3I5)");
 
-constexpr float kDegree = 0.017453292f;  // radians per degree
 
 // A Drevik record must reach through its sequence field (column 68); a
 // shorter one has been cut off and its last fields would read as zeros.
@@ -69,10 +69,10 @@ void splitSequence(float xseq, int& nseq, int& istd) {
 // geometry: w1 = theta + omega for the reversed incident beam, w2 = theta -
 // omega for the diffracted beam, then the chi and phi rotations.
 void beamsFromAngles(ReflectionRecord& r) {
-  const float w1 = (r.ANG[0] / 2.0f + r.ANG[1]) * kDegree;
-  const float w2 = (r.ANG[0] / 2.0f - r.ANG[1]) * kDegree;
-  const float chi = r.ANG[2] * kDegree;
-  const float phi = r.ANG[3] * kDegree;
+  const float w1 = (r.ANG[0] / 2.0f + r.ANG[1]) * kRadiansPerDegree;
+  const float w2 = (r.ANG[0] / 2.0f - r.ANG[1]) * kRadiansPerDegree;
+  const float chi = r.ANG[2] * kRadiansPerDegree;
+  const float phi = r.ANG[3] * kRadiansPerDegree;
   const float sw1 = std::sin(w1), cw1 = std::cos(w1);
   const float sw2 = std::sin(w2), cw2 = std::cos(w2);
   const float sc = std::sin(chi), cc = std::cos(chi);
@@ -173,7 +173,7 @@ bool readShelx(Run& run) {
     // Rounding can carry a unit-vector product just past +-1.
     if (c > 1.0f) c = 1.0f;
     if (c < -1.0f) c = -1.0f;
-    r.ANG[0] = std::acos(c) / kDegree;
+    r.ANG[0] = std::acos(c) / kRadiansPerDegree;
     return true;
   }
 }

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "fixedformat/edit_list.hpp"
+#include "geometry/angles.hpp"
 #include "run/run.hpp"
 
 namespace korvex {
 
 namespace {
 
-constexpr float kDegree = 0.017453292f;  // radians per degree
 constexpr int kLinesPerPage = 54;
 
 const ff::EditList kAirHeading(
@@ -82,7 +82,7 @@ void takeMax(float& m, float v) {
 
 // psi in degrees of the beam that crosses the incident-beam anvil and of the
 // beam that crosses the diffracted-beam anvil.
-float psiDegrees(float psiRadians) { return psiRadians / kDegree; }
+float psiDegrees(float psiRadians) { return psiRadians / kRadiansPerDegree; }
 
 // One table: rows of counts over ncol columns, their totals and cumulative
 // totals.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "geometry/angles.hpp"
 #include "experiment/element_tables.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "reports/report_support.hpp"
@@ -102,7 +103,6 @@ const ff::EditList kScale("(/,5X,'INTENSITIES WILL BE MULTIPLIED BY ',F9.4,' ON 
 const ff::EditList kNoMonochromator("(/,5X,'NO MONOCHROMATOR OR LP CORRECTIONS MADE')");
 
 const std::string kRule(20, '*');
-constexpr float kDegree = 0.017453292f;  // radians per degree
 // A gasket coefficient above this (per micron) no longer fits F9.2 in cm-1.
 constexpr float kGasketMuNarrow = 99.0f;
 
@@ -140,7 +140,7 @@ void writeDiamondAnvilCell(ff::CarriageControlWriter& out, const ExperimentState
     out.write(kNoDac, {});
     return;
   }
-  out.write(kDac, {e.DACTYPE, e.PSIMAX[0] / kDegree, e.PSIMAX[1] / kDegree});
+  out.write(kDac, {e.DACTYPE, e.PSIMAX[0] / kRadiansPerDegree, e.PSIMAX[1] / kRadiansPerDegree});
   if (e.DACTYPE < 5) {
     for (int i = 0; i < 2; ++i) {
       out.write(kAnvil, {i + 1, e.DTHICK[i], e.DMU[i]});

@@ -182,6 +182,14 @@ std::string fileExtension(const std::string& name) {
   return ext;
 }
 
+std::optional<int> formatFromName(int slot, const std::string& name) {
+  const std::string ext = fileExtension(name);
+  if (ext == "HKL") return 1;
+  if (slot == 3 && ext == "INT") return 0;
+  if (slot == 4 && (ext == "ABS" || ext == "AVG")) return 0;
+  return std::nullopt;
+}
+
 std::filesystem::path inRunFolder(const Run& run, const std::string& name) {
   return run.state.folder / std::string(ff::trimRight(name));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "run/dialog_layer.hpp"
@@ -39,6 +40,12 @@ std::string formatBoxName(const std::string& fileName);
 // The extension as the run sequence finds it: the three characters after
 // the first ".", or the first three of the name, raised to upper case.
 std::string fileExtension(const std::string& name);
+
+// The format a reflection file's name gives: for the input slot 3, 0 Drevik
+// (INT) or 1 SHELX (HKL); for the output slot 4, 0 Tavok (ABS, AVG) or 1
+// SHELX (HKL). Nothing when the extension names no format and the format box
+// must ask.
+std::optional<int> formatFromName(int slot, const std::string& name);
 
 // A name as found in the folder of the last chosen file.
 std::filesystem::path inRunFolder(const Run& run, const std::string& name);

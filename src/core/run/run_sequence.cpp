@@ -54,22 +54,6 @@ void build(Run& run, const RunStages& stages) {
   checkRun(run);
 }
 
-// The format of a reflection file when its extension names one: 0 for the
-// extensions of the first format, 1 for SHELX. False when it names neither.
-bool formatFromExtension(const std::string& ext, std::initializer_list<const char*> first, const char* shelx,
-                         int& format) {
-  for (const char* e : first)
-    if (ext == e) {
-      format = 0;
-      return true;
-    }
-  if (ext == shelx) {
-    format = 1;
-    return true;
-  }
-  return false;
-}
-
 void runData(Run& run, const RunStages& stages) {
   RunState& s = run.state;
   if (s.MODELBUILT != 1) build(run, stages);
@@ -77,7 +61,10 @@ void runData(Run& run, const RunStages& stages) {
   run.files.print.write(kInputFileRecord, {s.FILENAME[2]});
   run.files.print.write(kOutputFileRecord, {s.FILENAME[3]});
 
-  if (!formatFromExtension(fileExtension(s.FILENAME[2]), {"INT"}, "HKL", s.IFORMIN)) stages.getFormat(run, 3);
+  if (const auto format = formatFromName(3, s.FILENAME[2]))
+    s.IFORMIN = *format;
+  else
+    stages.getFormat(run, 3);
   if (s.IFORMIN == 1) {
     // SHELX input carries direction cosines, which only the orientation
     // matrix and its axial system turn into beam directions.
@@ -87,7 +74,9 @@ void runData(Run& run, const RunStages& stages) {
       error("NEED BLAXES CARD TO INTERPRET DIRECTION COSINES ON REFLECTION DATA FILE, "
             "BUT BLAXES HAS INVALID INFORMATION OR IS ABSENT");
   }
-  if (!formatFromExtension(fileExtension(s.FILENAME[3]), {"ABS", "AVG"}, "HKL", s.IFORMOUT))
+  if (const auto format = formatFromName(4, s.FILENAME[3]))
+    s.IFORMOUT = *format;
+  else
     stages.getFormat(run, 4);
 
   run.ui.setText(ctl::kStatus, "PROCESSING DATA");

@@ -18,15 +18,17 @@ namespace {
 // practically 0 for any absorbing crystal.
 constexpr float kNoExit = 10000.0f;
 
+constexpr char kNoGrid[] = "INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL";
+
 void requireGrid(const ExperimentState& e, bool withFaces) {
   for (int a = 0; a < 3; ++a) {
-    if (e.NGRID[a] < 1 || e.NGRID[a] > kMaxGrid) error("INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL");
+    if (e.NGRID[a] < 1 || e.NGRID[a] > kMaxGrid) error(kNoGrid);
   }
   if (withFaces) {
-    if (e.NFACES < 1 || e.NFACES > kMaxFaces) error("INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL");
+    if (e.NFACES < 1 || e.NFACES > kMaxFaces) error(kNoGrid);
     const std::size_t need = static_cast<std::size_t>(e.NGRID[0]) * static_cast<std::size_t>(e.NGRID[1]) *
                              static_cast<std::size_t>(e.NGRID[2]) * static_cast<std::size_t>(e.NFACES);
-    if (e.FDIST.size() < need) error("INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL");
+    if (e.FDIST.size() < need) error(kNoGrid);
   }
 }
 

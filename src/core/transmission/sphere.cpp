@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "fixedformat/edit_list.hpp"
+#include "geometry/angles.hpp"
 #include "model/gauss_legendre.hpp"
 #include "model/grid.hpp"
 #include "model/grid_listing.hpp"
@@ -98,7 +99,7 @@ void setTrnsSphere(Run& run) {
   // Entry k: the reversed incident beam along -Z, the diffracted beam along
   // (0, sin a, cos a), so the beams enclose a = k degrees.
   for (int a = 1; a <= kAngles; ++a) {
-    const float angle = static_cast<float>(a) * 0.017453292f;
+    const float angle = static_cast<float>(a) * kRadiansPerDegree;
     const float ca = std::cos(angle);
     const float sa = std::sin(angle);
     float s1 = 0.0f;
