@@ -8,7 +8,8 @@
 namespace korvex {
 namespace {
 
-const char* const kUninterpreted = "UNINTERPRETED CHARACTER ON CELL CONTENTS CARD";
+// As the box shows it: up to and with the blank that opens the run of four.
+const char* const kUninterpreted = "UNINTERPRETED CHARACTER ON CELL CONTENTS CARD ";
 
 struct Contents : test::TestRun {
   Contents(const std::string& formula, float wavelength = 0.7093f, float cellvol = 113.0f) {
@@ -152,13 +153,13 @@ TEST(CalcMu, Radiations) {
   check(2.29f, 0);
 
   Contents unknown("SI O2", 1.0f);
-  EXPECT_EQ(unknown.dialog.warningBoxes, std::vector<std::string>{"WAVELENGTH =  1.000 NOT RECOGNISED"});
+  EXPECT_EQ(unknown.dialog.warningBoxes, std::vector<std::string>{"WAVELENGTH =  1.000 NOT RECOGNISED "});
   EXPECT_EQ(unknown.run.exp.CRYSABS, 0);
   EXPECT_EQ(unknown.run.exp.DENSITY, 0.0f);  // not computed
 
   Contents nothing("12 ,");
   EXPECT_EQ(nothing.dialog.warningBoxes,
-            std::vector<std::string>{"ABSCO CALCULATED NEGATIVE OR ZERO - SET TO ZERO"});
+            std::vector<std::string>{"ABSCO CALCULATED NEGATIVE OR ZERO - SET TO ZERO "});
   EXPECT_EQ(nothing.run.exp.CRYSABS, 0);
 }
 

@@ -81,7 +81,7 @@ TEST(GeneralCards, CellDiffersFromUbByMoreThanOnePercent) {
   EXPECT_EQ(r.warnings()[0],
             "UNIT CELL IN EXP FILE DIFFERENT FROM CALCULATED FROM UB MATRIX:   FROM UB:"
             "   10.0000   10.0000   10.0000   90.0000   90.0000   90.0000  999.9998"
-            "  FROM EXP:   10.2000   10.0000   10.0000   90.0000   90.0000   90.0000 1040.5000");
+            "  FROM EXP:   10.2000   10.0000   10.0000   90.0000   90.0000   90.0000 1040.5000 ");
   EXPECT_EQ(r.exp().CELLVOL, 1020.0f);  // the volume on the card is the one used
 }
 

@@ -106,6 +106,10 @@ TEST(ModelCards, WarningsInOrder) {
     SCOPED_TRACE(cards);
     ReadRun r(kCell + cards);
     r.read();
+    // The shown text ends with the first blank of its run of four, within
+    // the 100 characters of the print-file record.
+    for (auto& w : expected)
+      if (w.size() < 100) w += ' ';
     EXPECT_EQ(r.warnings(), expected);
   };
   check("KORVEX MODEL CUBE 3 3 3 0\n",

@@ -49,7 +49,7 @@ TEST(RotateUb, InvalidCardsWarnAndKeepUb) {
     EXPECT_EQ(t.run.exp.BLAXES, (std::array<int, 3>{1, 2, 3}));
     // The box and the print file stop at the five blanks after the sum.
     ASSERT_EQ(t.dialog.warningBoxes.size(), 1u);
-    EXPECT_EQ(t.dialog.warningBoxes[0], "ERROR IN EXP FILE:  BLAXES CARD ENTRIES ADD TO " + shownSum);
+    EXPECT_EQ(t.dialog.warningBoxes[0], "ERROR IN EXP FILE:  BLAXES CARD ENTRIES ADD TO " + shownSum + " ");
   };
   check({1, 2, 4}, "7");
   check({4, 4, 4}, "*");

@@ -361,7 +361,7 @@ class MainWindowTest : public QObject {
     answers.queue.push_back(pressOk([&](QDialog& d) { warned = childText(d, 1048); }));
     click(ctl::kBrowseOutput);
     QCOMPARE(answers.shown.last(), QString::fromLatin1(kWarningBoxName));
-    QCOMPARE(warned, QStringLiteral("ERROR OPENING OUTPUT DATA FILE"));
+    QCOMPARE(warned, QStringLiteral("ERROR OPENING OUTPUT DATA FILE "));
     QCOMPARE(label(*w, 1014), QStringLiteral("No file selected"));
     QCOMPARE(fs::file_size(in("quartz.int")), size);
   }

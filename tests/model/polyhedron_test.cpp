@@ -109,6 +109,23 @@ TEST(Polyhedron, CubeHasEightNewCornersTwelveEdgesAndItsBox) {
   EXPECT_EQ(inCrystal(e, {50.1f, 0.0f, 0.0f}), -1);
 }
 
+TEST(Polyhedron, CornerOnAPlaneThroughTheOriginHasPositiveZero) {
+  // A crystal resting on the culet y = 0: its corners there list as 0.000,
+  // not -0.000.
+  TestRun t;
+  ExperimentState& e = t.run.exp;
+  e.FACE[0] = {-100.0f, 0.0f, 0.0f, 5000.0f};  // x = 50
+  e.FACE[1] = {0.0f, 100.0f, 0.0f, 0.0f};      // y = 0
+  e.FACE[2] = {0.0f, 0.0f, 100.0f, 5000.0f};   // z = -50
+  e.FACE[3] = {0.0f, 0.0f, -100.0f, -0.0f};    // z = 0
+  Vec3 p{};
+  ASSERT_TRUE(getCorner(e, 0, 1, 2, p));
+  EXPECT_EQ(p, (Vec3{50.0f, 0.0f, -50.0f}));
+  EXPECT_FALSE(std::signbit(p[1]));
+  ASSERT_TRUE(getCorner(e, 1, 3, 0, p));
+  EXPECT_FALSE(std::signbit(p[1]) || std::signbit(p[2]));
+}
+
 TEST(Polyhedron, SquarePyramidApexIsFoundOnceNewThenThreeTimesOld) {
   TestRun t;
   ExperimentState& e = t.run.exp;

@@ -115,9 +115,9 @@ TEST(ProcessData, ShelxLinesAndClosingRecord) {
   const auto out = t.outputLines();
   ASSERT_EQ(out.size(), 6u);
   EXPECT_EQ(out[0].substr(0, 32), "   1   1   0 400.000 10.0000   1");
-  EXPECT_EQ(out[1].substr(0, 32), "   2   1   0 999998. 2000.00   2");
-  EXPECT_EQ(out[2].substr(0, 32), "   3   1   0 0.00000 1.00000   3");  // both zero: sigma 1
-  EXPECT_EQ(out[3].substr(0, 32), "   4   1   0 4.00000 0.00000   4");
+  EXPECT_EQ(out[1].substr(0, 32), "   2   1   0 999998. 2000.00   1");
+  EXPECT_EQ(out[2].substr(0, 32), "   3   1   0 0.00000 1.00000   1");  // both zero: sigma 1
+  EXPECT_EQ(out[3].substr(0, 32), "   4   1   0 4.00000 0.00000   1");
   EXPECT_EQ(out[0].size(), 80u);
   EXPECT_EQ(out[5], "   0   0   0    0.00    0.00");
   EXPECT_EQ(t.run.counters.rescalings, 0);

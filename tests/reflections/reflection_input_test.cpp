@@ -17,7 +17,7 @@ TEST(ReflectionInput, SequenceFieldSplitsIntoNumberAndStandard) {
     readReflection(t.run, ieof);
     EXPECT_EQ(ieof, 0);
     EXPECT_EQ(t.run.refl.NSEQ, nseq);
-    EXPECT_EQ(t.run.refl.NBATCH, nseq);
+    EXPECT_EQ(t.run.refl.NBATCH, 1);  // a Drevik record carries no batch
     EXPECT_EQ(t.run.refl.ISTD, istd);
   };
   check(12342.0f, 1234, 2);

@@ -146,7 +146,9 @@ TEST(CifFragment, Branches) {
   };
   check("nothing corrected", [](korvex::Run&) {}, {"\n_exptl_absorpt_correction_type        none\n"},
         {"_exptl_absorpt_process_details"});
-  check("crystal in air", hklCube, {}, {"_exptl_crystal_preparation", "diamond-anvil"});
+  // The dictionary enumerates the correction types in lower case.
+  check("crystal in air", hklCube, {"\n_exptl_absorpt_correction_type    gaussian\n"},
+        {"_exptl_crystal_preparation", "diamond-anvil", "Gaussian\n"});
   check("cell without model", cellWithoutModel,
         {"\n_exptl_crystal_preparation      'mounted in a diamond-anvil cell ' \n",
          "\n thickness of diamond anvil 2:  2.000 mm, mu =  0.2025 mm-1\n",

@@ -50,8 +50,8 @@ TEST(OpenSlot, OpensInTheSlotsModeAndShowsTheName) {
 TEST(OpenSlot, FailureGivesTheSlotsWarningAndLeavesItEmpty) {
   test::TempDir dir;
   const auto nowhere = dir / "missing folder" / "x.dat";
-  const char* warnings[] = {"ERROR OPENING EXPERIMENT FILE", "ERROR OPENING PRINT FILE",
-                            "ERROR OPENING INPUT DATA FILE", "ERROR OPENING OUTPUT DATA FILE"};
+  const char* warnings[] = {"ERROR OPENING EXPERIMENT FILE ", "ERROR OPENING PRINT FILE ",
+                            "ERROR OPENING INPUT DATA FILE ", "ERROR OPENING OUTPUT DATA FILE "};
   for (int slot = 1; slot <= 4; ++slot) {
     SCOPED_TRACE(slot);
     NoFiles t;
@@ -80,8 +80,8 @@ TEST(OpenSlot, AWrittenFileMustNotBeOneTheRunAlreadyUses) {
   ASSERT_TRUE(openSlot(t.run, 3, dir / "fo.hkl"));
   EXPECT_FALSE(openSlot(t.run, 4, dir / "." / "fo.hkl"));  // the output replacing the input
   EXPECT_FALSE(openSlot(t.run, 4, dir / "fo.prt"));
-  EXPECT_EQ(t.dialog.warningBoxes, (std::vector<std::string>{"ERROR OPENING PRINT FILE", "ERROR OPENING OUTPUT DATA FILE",
-                                                              "ERROR OPENING OUTPUT DATA FILE"}));
+  EXPECT_EQ(t.dialog.warningBoxes, (std::vector<std::string>{"ERROR OPENING PRINT FILE ", "ERROR OPENING OUTPUT DATA FILE ",
+                                                              "ERROR OPENING OUTPUT DATA FILE "}));
   EXPECT_EQ(test::readFile(dir / "fo.hkl"), "   1   0   0\n");
   EXPECT_EQ(test::readFile(dir / "fo.exp"), "CELL\n");
   EXPECT_TRUE(openSlot(t.run, 4, dir / "fo.abs"));

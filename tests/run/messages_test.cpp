@@ -29,13 +29,21 @@ TEST(Warning, PrintRecordAndBoxText) {
     EXPECT_EQ(t.dialog.warningBoxes, std::vector<std::string>{shown});
     EXPECT_EQ(t.run.state.HALTED, 0);
   };
-  check(std::string(20, 'W'), std::string(20, 'W'));  // 84 blanks (85 with the control character), then the text
-  check("FIRST PART    SECOND PART", "FIRST PART");      // cut at the first run of four blanks
-  check("TWO  AND THREE   BLANKS", "TWO  AND THREE   BLANKS");
+  // L counts from 1, so the shown text ends with the first blank of the run:
+  // 19 letters and that blank make 20 characters after 84 blanks (85 with the
+  // control character), and the last letter stands in column 104.
+  check(std::string(19, 'W'), std::string(19, 'W') + " ");
+  check("FIRST PART    SECOND PART", "FIRST PART ");  // cut at the first run of four blanks
+  check("TWO  AND THREE   BLANKS", "TWO  AND THREE   BLANKS ");
   check(std::string(150, 'L'), std::string(100, 'L'));  // at most 100 characters with a print file
   check(std::string(256, 'F'), "");                      // no run of four blanks: nothing is shown
   check(" KORVEX_GRID.LST file is locked,no output will be written to this file",
-        " KORVEX_GRID.LST file is locked,no output will be written to this file");
+        " KORVEX_GRID.LST file is locked,no output will be written to this file ");
+  test::TestRun t;
+  warning(t.run, "ABC");
+  const std::string record = t.printText().substr(kWarningHead.size());
+  EXPECT_EQ(record.find_first_not_of(' '), 4u + 96u);  // 96 blanks after the control character and 5X
+  EXPECT_EQ(record.find("ABC \n"), 100u);               // "ABC" ends in column 103 of the file
 }
 
 TEST(Warning, WithoutAPrintFileOnlyTheBox) {
@@ -43,7 +51,7 @@ TEST(Warning, WithoutAPrintFileOnlyTheBox) {
   t.run.state.FILESET[1] = 0;
   warning(t.run, std::string(150, 'L'));
   EXPECT_EQ(t.printText(), "");
-  EXPECT_EQ(t.dialog.warningBoxes, std::vector<std::string>{std::string(150, 'L')});  // up to 256 in the box
+  EXPECT_EQ(t.dialog.warningBoxes, std::vector<std::string>{std::string(150, 'L') + " "});  // up to 256 in the box
 }
 
 TEST(FatalError, PrintRecordBoxAndTheEndOfTheRun) {

@@ -158,7 +158,7 @@ TEST(RunBuild, GridListingOpenedInTheRunFolderOrWarned) {
   t.run.state.FILESET = {1, 1, 0, 0};
   t.run.state.folder = dir / "no such folder";
   runBuild(t.run, stages(readGridList));
-  const std::string locked = " KORVEX_GRID.LST file is locked,no output will be written to this file";
+  const std::string locked = " KORVEX_GRID.LST file is locked,no output will be written to this file ";
   EXPECT_EQ(t.dialog.warningBoxes, std::vector<std::string>{locked});
   EXPECT_EQ(t.run.exp.GRIDLIST, 0);
   EXPECT_EQ(t.run.state.MODELBUILT, 1);  // the build goes on

@@ -166,7 +166,7 @@ TEST(TransmissionItof, BeamsBeyondSeventyDegrees) {
   EXPECT_EQ(r.run.refl.STAT[2], 'D');
   EXPECT_EQ(r.run.counters.NPSI, 2);
   ASSERT_EQ(r.dialog.warningBoxes.size(), 1u);
-  EXPECT_EQ(r.dialog.warningBoxes[0], std::string(" ") + kPsiWarning);
+  EXPECT_EQ(r.dialog.warningBoxes[0], std::string(" ") + kPsiWarning + " ");
   const std::string print = r.printText();
   EXPECT_EQ(print.find(kPsiWarning), print.rfind(kPsiWarning));
   EXPECT_NE(print.find(kPsiWarning), std::string::npos);

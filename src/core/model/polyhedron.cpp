@@ -73,7 +73,11 @@ bool getCorner(const ExperimentState& e, int i, int j, int k, Vec3& p) {
   minv38(m, inv, kSingularCorner, det, ier);
   if (ier != 0) return false;
   for (int r = 0; r < 3; ++r) {
-    p[r] = static_cast<float>((inv[r][0] * b[0] + inv[r][1] * b[1]) + inv[r][2] * b[2]);
+    // Summed from zero, so that a corner on a plane through the origin gets
+    // +0 (a sum of negative zeros would list as -0.000).
+    double sum = 0.0;
+    for (int c = 0; c < 3; ++c) sum += inv[r][c] * b[c];
+    p[r] = static_cast<float>(sum);
   }
   return true;
 }

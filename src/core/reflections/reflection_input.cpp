@@ -115,7 +115,9 @@ bool readDrevik(Run& run) {
     if (skipped) continue;
 
     r.NSEQ = nseq;
-    r.NBATCH = nseq;
+    // A Drevik record carries no batch; refinement programs read the batch
+    // column as a scale-factor number, so every reflection is batch 1.
+    r.NBATCH = 1;
     r.ISTD = istd;
     for (std::size_t i = 0; i < 4; ++i) r.ANG[i] = static_cast<float>(run.exp.PARITY[i]) * r.ANG[i];
     beamsFromAngles(r);

@@ -30,7 +30,7 @@ const ff::EditList kNoCorrection(
     "' _exptl_absorpt_correction_type        none')");
 const ff::EditList kCorrection(
     "(' _exptl_absorpt_correction_mu      ',F6.3,/,' _exptl_absorpt_correction_T_max   ',F6.3,/,"
-    "' _exptl_absorpt_correction_T_min   ',F6.3,/,' _exptl_absorpt_correction_type    Gaussian',/,/)");
+    "' _exptl_absorpt_correction_T_min   ',F6.3,/,' _exptl_absorpt_correction_type    gaussian',/,/)");
 const ff::EditList kDetailsOpen("(' _exptl_absorpt_process_details',/,' ;')");
 const ff::EditList kGrid(
     "(' Gaussian integration over a grid',/,' of ',I2,' x ',I2,' x ',I2,' points = ',I5,"

@@ -51,7 +51,8 @@ void errorBox(Run& run, std::string_view message) {
 void warning(Run& run, std::string_view message) {
   const std::string msg = ff::padded(message, kMessageLength);
   const std::size_t run4 = firstBlankRun(msg, 4);
-  std::size_t length = run4 == std::string::npos ? 0 : run4;
+  // L counts from 1 and so ends with the first blank of the run.
+  std::size_t length = run4 == std::string::npos ? 0 : run4 + 1;
   if (run.state.FILESET[1] == 1) {
     length = std::min<std::size_t>(length, 100);
     run.files.print.write(kWarningRecord, {msg.substr(0, length)});
