@@ -19,6 +19,8 @@ void CliDialog::warningBox(std::string_view message) {
   err_ << "korvex: warning: " << ff::trimRight(message) << '\n';
 }
 
+void CliDialog::note(std::string_view text) { err_ << "korvex: note: " << text << '\n'; }
+
 std::optional<int> CliDialog::formatBox(int slot, std::string_view, std::string_view) {
   return slot == 3 ? inputFormatAnswer : outputFormatAnswer;
 }

@@ -21,6 +21,7 @@ class CliDialog : public DialogLayer {
   void redraw() override {}
   void fatalBox(std::string_view message) override;
   void warningBox(std::string_view message) override;
+  void note(std::string_view text) override;
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
   std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path&) override {}

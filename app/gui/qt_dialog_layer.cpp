@@ -134,14 +134,25 @@ void QtDialogLayer::setText(int control, std::string_view text) {
   QWidget* w = window_.control(control);
   if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(t);
-    // A long file name is cut by its label; the tip shows all of it.
-    if (label->frameShape() != QFrame::NoFrame) label->setToolTip(t.trimmed().isEmpty() ? QString() : t);
+    // A long file name is cut by its label; the tip shows all of it. The
+    // status line's tip also keeps the notes of the run.
+    QStringList tip;
+    if (!t.trimmed().isEmpty() && !(control == ctl::kStatus && notes_.contains(t))) tip << t;
+    if (control == ctl::kStatus) tip << notes_;
+    if (label->frameShape() != QFrame::NoFrame) label->setToolTip(tip.join(QLatin1Char('\n')));
   } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
     button->setText(t);
   } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
     group->setTitle(t);
   }
   emit window_.textSet(control, t);
+}
+
+void QtDialogLayer::note(std::string_view text) {
+  // Shown in the status line until the run moves on, and kept in its tip.
+  notes_ << QStringLiteral("Note: ") + toQString(text);
+  setText(ctl::kStatus, notes_.back().toStdString());
+  redraw();
 }
 
 void QtDialogLayer::setEnabled(int control, bool enabled) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -53,6 +54,7 @@ class QtDialogLayer : public DialogLayer {
   void redraw() override;
   void fatalBox(std::string_view message) override;
   void warningBox(std::string_view message) override;
+  void note(std::string_view text) override;
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
   std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path& file) override;
@@ -64,6 +66,7 @@ class QtDialogLayer : public DialogLayer {
   MainWindow& window_;
   ModalDriver exec_;
   ModalDriver* driver_ = &exec_;
+  QStringList notes_;  // every note of the run, in order
 };
 
 // Text conversions at the border of the core: the core's texts are bytes

@@ -108,6 +108,17 @@ TEST(CommandLine, FatalErrorExitsOneAndIsReportedOnOneLine) {
   EXPECT_TRUE(contains(test::readFile(dir / "x.prt"), "****FATAL ERROR:"));
 }
 
+TEST(CommandLine, LinesNotReadAsCardsAreNotedBeforeTheFatalError) {
+  test::TempDir dir;
+  test::writeFile(dir / "x.exp", "TITLE X\nCEL 10 10 10 90 90 90\n");
+  const Result r = korvexIn(dir.path(), "build x.exp x.prt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.find("korvex: note: line 2 not read as a card: CEL 10 10 10 90 90 90\n"
+                       "korvex: fatal error: NO UNIT CELL OR UB IN EXP FILE\n"),
+            0u)
+      << r.err;
+}
+
 TEST(CommandLine, BuildsTheShippedExample) {
   test::TempDir dir;
   const std::filesystem::path example = KORVEX_SOURCE_DIR "/examples/air/quartz.exp";

@@ -151,5 +151,29 @@ TEST(GeneralCards, MessagesReachThePrintFileInOrder) {
   EXPECT_EQ(t.run.state.HALTED, 1);
 }
 
+// Every non-blank line that no card test takes is kept with its number and
+// its text as written; lines of a DAC table belong to their card. A tab is
+// one blank, so a card keyed with a tab is read.
+TEST(GeneralCards, LinesNotReadAsCardsAreKeptWithTheirNumbers) {
+  ReadRun r("TITLE t\n"
+            "WAVE 1 0.71\n"                   // 2: misspelt
+            "WAVEL\t1 0.71073\n"              // 3: a tab after the keyword
+            "\n   \t \n"                       // 4, 5: blank
+            "   CELL 10 10 10 90 90 90\n"      // 6: shifted out of column 1
+            "DAC TYPE 5\nDAC ABSPSI\n0 0.9 0.8\n10 0.85\nEND\n"  // the table takes 9-11
+            "sacle 2\n"                        // 12
+            "CELL 10 10 10 90 90 90\n"
+            "CONTENTS C1\n"
+            "2THETA MAX 100\n"
+            "# a comment\n");                  // 16
+  r.read();
+  std::vector<std::pair<int, std::string>> unread;
+  for (const UnreadLine& u : r.exp().unreadLines) unread.emplace_back(u.line, u.text);
+  EXPECT_EQ(unread, (std::vector<std::pair<int, std::string>>{
+                        {2, "WAVE 1 0.71"}, {6, "   CELL 10 10 10 90 90 90"}, {12, "sacle 2"}, {16, "# a comment"}}));
+  EXPECT_FLOAT_EQ(r.exp().WAVELENGTH, 0.71073f);
+  EXPECT_EQ(r.exp().DACTYPE, 5);
+}
+
 }  // namespace
 }  // namespace korvex

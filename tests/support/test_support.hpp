@@ -25,6 +25,7 @@ class RecordingDialog : public DialogLayer {
   void redraw() override { ++redraws; }
   void fatalBox(std::string_view message) override { fatalBoxes.emplace_back(message); }
   void warningBox(std::string_view message) override { warningBoxes.emplace_back(message); }
+  void note(std::string_view text) override { notes.emplace_back(text); }
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
   std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path& file) override { viewed.push_back(file); }
@@ -32,7 +33,7 @@ class RecordingDialog : public DialogLayer {
   std::map<int, std::string> text;       // control -> last text set
   std::map<int, bool> enabled;           // control -> last enabled state
   std::vector<std::string> statusHistory;  // every text of the status line
-  std::vector<std::string> fatalBoxes, warningBoxes;
+  std::vector<std::string> fatalBoxes, warningBoxes, notes;
   std::vector<std::filesystem::path> viewed;
   int redraws = 0;
   // Answers for the format box and the file dialogs, used in order.

@@ -84,8 +84,13 @@ std::string_view tail(const std::string& card, std::size_t at) {
   return std::string_view(card).substr(at);
 }
 
-// One physical line as an 80-column card: cut or blank-padded.
-std::string cardOf(const std::string& line) { return ff::padded(line, kCardLength); }
+// One physical line as an 80-column card: cut or blank-padded. A tab is one
+// blank, so that "WAVEL<tab>1 0.71" is the card it looks like.
+std::string cardOf(const std::string& line) {
+  std::string card = ff::padded(line, kCardLength);
+  std::replace(card.begin(), card.end(), '\t', ' ');
+  return card;
+}
 
 // Free-format values from a text. Values the text does not reach keep their
 // contents.
@@ -325,13 +330,17 @@ bool formulaUnits(std::string& t, float& z) {
 void readCrystalData(Run& run) {
   ExperimentState& e = run.exp;
   resetForNewFile(e);
+  e.unreadLines.clear();
   bool ubl = false;  // UB rows given as UBL (times the wavelength), read from column 4
   run.files.experiment.rewind();
 
   std::string line;
   while (run.files.experiment.readLine(line)) {
     std::string card = cardOf(line);
-    if (blank(std::string_view(card).substr(0, 6))) continue;
+    if (blank(std::string_view(card).substr(0, 6))) {
+      if (!blank(card)) e.unreadLines.push_back({run.files.experiment.lineNumber(), line});
+      continue;
+    }
     toUpper(card, 0, 6);
     if (card.compare(0, 5, "TITLE") == 0) {
       e.TITLE = ff::padded(tail(card, 6), kCardLength);
@@ -340,29 +349,51 @@ void readCrystalData(Run& run) {
     toUpper(card, 6, kCardLength);
 
     // A card may match several of these tests; each one that matches acts.
+    // A line that matches none is not a card: it is ignored and remembered.
+    const int lineNumber = run.files.experiment.lineNumber();
     const std::string_view key(card.data(), 6);
+    bool taken = true;
     if (key == "BLAXES")
       requireAll(readValues(tail(card, 6), e.BLAXES[0], e.BLAXES[1], e.BLAXES[2]), kReadError + card);
-    if (key == "WAVEL ") {
+    else if (key == "WAVEL ") {
       int unused = 0;
       requireAll(readValues(tail(card, 6), unused, e.WAVELENGTH), kReadError + card);
       // Every length derived from the orientation matrix divides by it.
       if (!(e.WAVELENGTH > 0.0f)) error(kReadError + card);
-    }
-    if (key == "PARITY")
+    } else if (key == "PARITY")
       requireAll(readValues(tail(card, 6), e.PARITY[0], e.PARITY[1], e.PARITY[2], e.PARITY[3]), kReadError + card);
-    if (key == "KORVEX") readModel(run, card);
+    else if (key == "KORVEX")
+      readModel(run, card);
+    else
+      taken = false;
     if (card.compare(0, 3, "DAC") == 0) {
       // A table read by the DAC card moves through the file on its own buffer;
       // the tests below still see the DAC card itself.
       std::string buffer = card;
       readDac(run, buffer);
+      taken = true;
     }
-    if (card.compare(0, 4, "CELL") == 0) readCellCard(e, card);
-    if (card.compare(0, 2, "UB") == 0) readUbCard(e, card, ubl);
-    if (key == "2THETA") readTwoThetaCard(e, card);
-    if (key == "SCALE ") requireAll(readValues(tail(card, 6), e.SCALE), kReadError + card);
-    if (card.find("CONTENTS") != npos) readContentsCard(run, card);
+    if (card.compare(0, 4, "CELL") == 0) {
+      readCellCard(e, card);
+      taken = true;
+    }
+    if (card.compare(0, 2, "UB") == 0) {
+      readUbCard(e, card, ubl);
+      taken = true;
+    }
+    if (key == "2THETA") {
+      readTwoThetaCard(e, card);
+      taken = true;
+    }
+    if (key == "SCALE ") {
+      requireAll(readValues(tail(card, 6), e.SCALE), kReadError + card);
+      taken = true;
+    }
+    if (card.find("CONTENTS") != npos) {
+      readContentsCard(run, card);
+      taken = true;
+    }
+    if (!taken) e.unreadLines.push_back({lineNumber, line});
   }
 
   afterLastCard(run, ubl);

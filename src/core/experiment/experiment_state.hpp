@@ -27,6 +27,14 @@ inline constexpr int kMaxDacCurve = 100;
 inline constexpr int kMaxStandards = 4;
 inline constexpr int kElements = 92;
 
+// A line of the experiment file that no card took: a misspelt keyword, a
+// card shifted out of column 1. It is ignored, as any unknown card is, but
+// kept so that the user can be told and a typo does not pass unseen.
+struct UnreadLine {
+  int line = 0;      // line number in the file, from 1
+  std::string text;  // the line as written, without its line end
+};
+
 struct ExperimentState {
   // --- Cell and orientation (UB maps hkl to the reciprocal vector in the
   // phi-axis frame; columns a*, b*, c*, in 1/Angstrom).
@@ -44,6 +52,9 @@ struct ExperimentState {
   std::array<float, 7> CELL{};  // the CELL card; 7th slot printed as the file cell's volume
   float CELLVOL = 0.0f;         // cell volume used everywhere, A^3
   float LAMBDAV2 = 0.0f;        // (WAVELENGTH / CELLVOL)^2, formed by the experiment report
+
+  // Non-blank lines of the experiment file that were not read as a card.
+  std::vector<UnreadLine> unreadLines;
 
   // --- Titles and texts (blank-padded to their lengths).
   std::string TITLE = std::string(80, ' ');

@@ -137,12 +137,14 @@ bool LineReader::open(const std::filesystem::path& path) {
   if (!f->is_open()) return false;
   owned_ = std::move(f);
   in_ = owned_.get();
+  lineNumber_ = 0;
   return true;
 }
 
 void LineReader::attach(std::istream* stream) {
   close();
   in_ = stream;
+  lineNumber_ = 0;
 }
 
 void LineReader::close() {
@@ -154,6 +156,7 @@ bool LineReader::readLine(std::string& line) {
   if (in_ == nullptr) return false;
   if (!std::getline(*in_, line)) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  ++lineNumber_;
   return true;
 }
 
@@ -161,6 +164,7 @@ void LineReader::rewind() {
   if (in_ == nullptr) return;
   in_->clear();
   in_->seekg(0);
+  lineNumber_ = 0;
 }
 
 }  // namespace korvex::ff

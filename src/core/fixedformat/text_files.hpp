@@ -96,10 +96,13 @@ class LineReader {
   // The next line, without its terminator; false at the end of the file.
   bool readLine(std::string& line);
   void rewind();
+  // The number of the line read last, from 1 (0 before the first).
+  int lineNumber() const { return lineNumber_; }
 
  private:
   std::unique_ptr<std::istream> owned_;
   std::istream* in_ = nullptr;
+  int lineNumber_ = 0;
 };
 
 }  // namespace korvex::ff

@@ -40,6 +40,12 @@ class DialogLayer {
   virtual void fatalBox(std::string_view message) = 0;
   virtual void warningBox(std::string_view message) = 0;
 
+  // A remark for the user that needs no answer and changes nothing in the
+  // run (an experiment-file line not read as a card). It is not a message of
+  // the print file: the command line writes it on standard error, the window
+  // shows it in its message area.
+  virtual void note(std::string_view text) = 0;
+
   // The format box (105) for a reflection file of slot 3 or 4. shownName is
   // the file name as the box shows it, firstLabel the text of radio 1051.
   // Returns the id of the radio button last clicked (1051 or 1052), or

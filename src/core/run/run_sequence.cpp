@@ -30,6 +30,14 @@ void status(Run& run, const char* text) {
   run.ui.redraw();
 }
 
+// Lines of the experiment file that no card took are ignored; the user is
+// told of each, so that a misspelt keyword is seen. Also when the file then
+// turns out incomplete, since the line skipped may be the reason.
+void noteUnreadLines(Run& run) {
+  for (const UnreadLine& u : run.exp.unreadLines)
+    run.ui.note("line " + std::to_string(u.line) + " not read as a card: " + u.text);
+}
+
 int experimentAndPrint(const RunState& s) { return s.FILESET[0] + s.FILESET[1]; }
 int reflectionFiles(const RunState& s) { return s.FILESET[2] + s.FILESET[3]; }
 
@@ -43,7 +51,13 @@ void build(Run& run, const RunStages& stages) {
   // earlier experiment file (gasket, cell volume, anvil dimensions) carries
   // over into the next crystal; the reader then applies its own reset values.
   run.exp = ExperimentState{};
-  stages.readCrystalData(run);
+  try {
+    stages.readCrystalData(run);
+  } catch (...) {
+    noteUnreadLines(run);
+    throw;
+  }
+  noteUnreadLines(run);
   status(run, "CRYSTAL DATA READ IN");
 
   if (run.exp.GRIDLIST != 0 && !run.files.grid.open(inRunFolder(run, kGridListName), false)) {
