@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev qt6-base-dev python3-gemmi xvfb
+tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev python3-gemmi xvfb
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_GUI=ON -DKORVEX_TESTS=ON

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh build-essential cmake libcli11-dev
+tools/install-deps.sh build-essential cmake libcli11-dev nlohmann-json3-dev
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_GUI=OFF -DKORVEX_TESTS=OFF
 cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target korvex

@@ -12,11 +12,13 @@ void CliDialog::setText(int control, std::string_view text) {
 }
 
 void CliDialog::fatalBox(std::string_view message) {
-  err_ << "korvex: fatal error: " << ff::trimRight(message) << '\n';
+  fatal_ = std::string(ff::trimRight(message));
+  err_ << "korvex: fatal error: " << fatal_ << '\n';
 }
 
 void CliDialog::warningBox(std::string_view message) {
-  err_ << "korvex: warning: " << ff::trimRight(message) << '\n';
+  warnings_.emplace_back(ff::trimRight(message));
+  err_ << "korvex: warning: " << warnings_.back() << '\n';
 }
 
 void CliDialog::note(std::string_view text) { err_ << "korvex: note: " << text << '\n'; }

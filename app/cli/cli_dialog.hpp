@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "run/dialog_layer.hpp"
 
@@ -32,11 +33,16 @@ class CliDialog : public DialogLayer {
   std::optional<int> outputFormatAnswer;
 
   const std::string& status() const { return status_; }
+  // What the boxes showed, for the run's summary.
+  const std::vector<std::string>& warnings() const { return warnings_; }
+  const std::string& fatalMessage() const { return fatal_; }
 
  private:
   std::ostream& err_;
   std::map<int, bool> enabled_;
   std::string status_;
+  std::vector<std::string> warnings_;
+  std::string fatal_;
 };
 
 }  // namespace korvex::cli

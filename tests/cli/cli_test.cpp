@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -41,9 +43,14 @@ TEST(CommandLine, HelpAndVersion) {
   r = korvexIn(dir.path(), "run --help");
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(contains(r.out, "--in-format")) << r.out;
-  r = korvexIn(dir.path(), "--version");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "korvex " KORVEX_VERSION "\n");
+  for (const char* flag : {"--version", "-V"}) {
+    r = korvexIn(dir.path(), flag);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "korvex " KORVEX_VERSION "\n");
+  }
+  // help names the same usage as --help, for the program and for a subcommand.
+  EXPECT_EQ(korvexIn(dir.path(), "help").out, korvexIn(dir.path(), "--help").out);
+  EXPECT_EQ(korvexIn(dir.path(), "help run").out, korvexIn(dir.path(), "run --help").out);
 }
 
 TEST(CommandLine, UsageErrorsExitTwoAndWriteNothing) {
@@ -66,8 +73,11 @@ TEST(CommandLine, UsageErrorsExitTwoAndWriteNothing) {
   check("", "A subcommand is required");
   check("run x.exp x.prt", "is required");
   check("build x.exp", "is required");
-  check("run x.exp x.prt x.int x.abs extra", "");
-  check("frobnicate", "");
+  check("run x.exp x.prt x.int x.abs extra", "korvex run: unexpected argument 'extra'");
+  check("frobnicate", "korvex: unknown subcommand 'frobnicate'");
+  check("--frobnicate", "korvex: unknown option '--frobnicate'");
+  check("run --frob x.exp x.prt x.int x.abs", "korvex run: unknown option '--frob'");
+  check("help frobnicate", "unknown subcommand 'frobnicate'");
   check("run x.exp x.prt x.int x.abs --in-format tavok", "--in-format");
   check("run x.exp x.prt x.dat x.abs", "--in-format");   // the box would ask: the flag must answer it
   check("run x.exp x.prt x.int x.out", "--out-format");
@@ -128,6 +138,39 @@ TEST(CommandLine, BuildsTheShippedExample) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(contains(test::readFile(dir / "quartz.prt"), "KORVEX"));
+}
+
+TEST(CommandLine, RunEndsWithASummaryLineAndWritesItsJson) {
+  test::TempDir dir;
+  for (const char* name : {"quartz.exp", "quartz.int"})
+    std::filesystem::copy_file(std::filesystem::path(KORVEX_SOURCE_DIR "/examples/air") / name, dir / name);
+  Result r = korvexIn(dir.path(), "run quartz.exp quartz.prt quartz.int quartz.abs --summary-json run.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(test::readFile(dir / "run.json"));
+  EXPECT_EQ(j["status"], "finished");
+  const int read = j["reflections"]["read"], written = j["reflections"]["written"];
+  EXPECT_EQ(r.out.rfind("korvex: " + std::to_string(read) + " reflections read, " + std::to_string(written) +
+                            " written, " + std::to_string(read - written) + " not written; transmission ",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+  EXPECT_TRUE(contains(test::readFile(dir / "quartz.prt"), std::to_string(read) + " REFLECTIONS READ IN FROM FILE"));
+  EXPECT_EQ(j["files"]["output"], "quartz.abs");
+
+  // Quiet: nothing on standard output. A halted run still leaves its summary.
+  std::filesystem::remove(dir / "quartz.abs");
+  EXPECT_EQ(korvexIn(dir.path(), "run -q quartz.exp quartz.prt quartz.int quartz.abs").out, "");
+  test::writeFile(dir / "x.exp", "TITLE NO MATRIX\n");
+  test::writeFile(dir / "x.hkl", "   1   0   0   100.0     1.0\n");
+  r = korvexIn(dir.path(), "run x.exp x.prt x.hkl x.abs --summary-json run.json");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  const auto halted = nlohmann::json::parse(test::readFile(dir / "run.json"));
+  EXPECT_EQ(halted["status"], "halted");
+  EXPECT_EQ(halted["fatal_error"], "NO UNIT CELL OR UB IN EXP FILE");
+  // A summary that would replace a file of the run is refused before the run.
+  EXPECT_EQ(korvexIn(dir.path(), "run quartz.exp quartz.prt quartz.int quartz.abs --summary-json quartz.int").status, 2);
 }
 
 }  // namespace

@@ -1,0 +1,161 @@
+// korvex run and korvex build: choose the run's files as the Browse buttons
+// would and press Run or Build Model.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli_dialog.hpp"
+#include "commands.hpp"
+#include "run/controls.hpp"
+#include "run/file_selection.hpp"
+#include "run/run.hpp"
+#include "run/run_sequence.hpp"
+#include "run_options.hpp"
+#include "run_summary.hpp"
+
+namespace korvex::cli {
+
+namespace {
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+// Whether a reflection file's extension gives its format, as Run decides it
+// (otherwise the format box would ask).
+bool extensionKnown(int slot, const std::string& path) {
+  return formatFromName(slot, std::filesystem::path(path).filename().string()).has_value();
+}
+
+// The answer the format box gets from a flag: radio 1051 for the first
+// format, 1052 for SHELX.
+std::optional<int> answerOf(const std::string& flag) {
+  if (flag.empty()) return std::nullopt;
+  return lower(flag) == "shelx" ? ctl::kFormatShelx : ctl::kFormatFirst;
+}
+
+// The format flags answer the box only where the extension names no format.
+bool formatsKnown(const RunOptions& args, CliDialog& dialog) {
+  const bool inKnown = extensionKnown(3, args.files[2]);
+  const bool outKnown = extensionKnown(4, args.files[3]);
+  if (!inKnown && args.inFormat.empty()) {
+    std::cerr << "korvex: the format of input file " << args.files[2]
+              << " is not known from its extension: give --in-format drevik or --in-format shelx\n";
+    return false;
+  }
+  if (!outKnown && args.outFormat.empty()) {
+    std::cerr << "korvex: the format of output file " << args.files[3]
+              << " is not known from its extension: give --out-format tavok or --out-format shelx\n";
+    return false;
+  }
+  if (inKnown && !args.inFormat.empty())
+    std::cerr << "korvex: warning: --in-format is not used: the extension of " << args.files[2]
+              << " gives the format\n";
+  if (outKnown && !args.outFormat.empty())
+    std::cerr << "korvex: warning: --out-format is not used: the extension of " << args.files[3]
+              << " gives the format\n";
+  dialog.inputFormatAnswer = answerOf(args.inFormat);
+  dialog.outputFormatAnswer = answerOf(args.outFormat);
+  return true;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(a, b, ec)) return true;
+  // Files that do not exist yet are the same when their full paths are.
+  const auto full = [](const std::string& name) {
+    std::error_code ignored;
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(name), ignored);
+  };
+  return full(a) == full(b);
+}
+
+// A file that is written must not be one the run reads or writes otherwise.
+bool filesDistinct(const RunOptions& args) {
+  std::vector<std::string> names = args.files;
+  if (!args.summaryJson.empty()) names.push_back(args.summaryJson);
+  const char* const roles[] = {"EXP", "PRT", "IN", "OUT", "--summary-json"};
+  const auto written = [&](std::size_t n) { return n == 1 || n == 3 || n == 4; };
+  for (std::size_t a = 0; a < names.size(); ++a)
+    for (std::size_t b = a + 1; b < names.size(); ++b)
+      if ((written(a) || written(b)) && sameFile(names[a], names[b])) {
+        std::cerr << "korvex: " << roles[a] << " and " << roles[b] << " name the same file: " << names[b] << '\n';
+        return false;
+      }
+  return true;
+}
+
+int press(const RunOptions& args, bool fullRun) {
+  const auto start = std::chrono::steady_clock::now();
+  CliDialog dialog(std::cerr);
+  Run run(dialog);
+
+  if (fullRun && !formatsKnown(args, dialog)) return kUsage;
+  if (!filesDistinct(args)) return kUsage;
+
+  // Slot order, as a user fills the window from the top. The first file
+  // that cannot be opened stops here, before a later slot replaces an
+  // existing output file for a run that will not happen.
+  for (std::size_t n = 0; n < args.files.size(); ++n)
+    if (!openSlot(run, static_cast<int>(n) + 1, args.files[n])) return kUsage;
+
+  if (fullRun) runProg(run);
+  else runBuild(run);
+  const bool halted = run.state.HALTED == 1;
+  if (!halted && !run.state.ended) closeProgram(run);  // leaving the program closes the files
+
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (fullRun && !halted && !args.quiet) std::cout << summaryLine(run, seconds) << '\n';
+  // A pipeline that asked for the summary must not take a run without one
+  // for a success.
+  if (fullRun && !args.summaryJson.empty() && !writeSummaryJson(args.summaryJson, run, dialog, seconds)) {
+    std::cerr << "korvex: the summary cannot be written to " << args.summaryJson << '\n';
+    return kHalted;
+  }
+  return halted ? kHalted : kSuccess;
+}
+
+}  // namespace
+
+Command addRunCommand(CLI::App& app) {
+  auto args = std::make_shared<RunOptions>();
+  auto files = std::make_shared<std::array<std::string, 4>>();
+  CLI::App* sub = app.add_subcommand("run", "Build the model from EXP, correct the reflections of IN into OUT, report to PRT.");
+  sub->footer("The format of IN and OUT comes from the extension (.int Drevik, .hkl SHELX; .abs/.avg Tavok,\n"
+              ".hkl SHELX); the flags give it only when the extension names none. The run ends with a line\n"
+              "of counts and the transmission range on standard output.\n\n" +
+              app.get_footer());
+  sub->add_option("EXP", (*files)[0], "experiment file")->required();
+  sub->add_option("PRT", (*files)[1], "print file (appended to)")->required();
+  sub->add_option("IN", (*files)[2], "input reflection file")->required();
+  sub->add_option("OUT", (*files)[3], "output reflection file (replaced)")->required();
+  addDataOptions(*sub, *args);
+  addSharedOptions(*sub, *args);
+  return {sub, [args, files] {
+            args->files.assign(files->begin(), files->end());
+            return press(*args, true);
+          }};
+}
+
+Command addBuildCommand(CLI::App& app) {
+  auto args = std::make_shared<RunOptions>();
+  auto files = std::make_shared<std::array<std::string, 2>>();
+  CLI::App* sub = app.add_subcommand("build", "Build the model from EXP and report it to PRT (appended to).");
+  sub->add_option("EXP", (*files)[0], "experiment file")->required();
+  sub->add_option("PRT", (*files)[1], "print file (appended to)")->required();
+  addSharedOptions(*sub, *args);
+  return {sub, [args, files] {
+            args->files.assign(files->begin(), files->end());
+            return press(*args, false);
+          }};
+}
+
+}  // namespace korvex::cli

@@ -1,0 +1,21 @@
+#include "run_options.hpp"
+
+#include <CLI/CLI.hpp>
+
+namespace korvex::cli {
+
+void addSharedOptions(CLI::App& sub, RunOptions& options) {
+  sub.add_flag("-q,--quiet", options.quiet, "write nothing to standard output (warnings still go to standard error)");
+}
+
+void addDataOptions(CLI::App& sub, RunOptions& options) {
+  sub.add_option("--in-format", options.inFormat, "format of IN when its extension names none")
+      ->check(CLI::IsMember({"drevik", "shelx"}, CLI::ignore_case));
+  sub.add_option("--out-format", options.outFormat, "format of OUT when its extension names none")
+      ->check(CLI::IsMember({"tavok", "shelx"}, CLI::ignore_case));
+  sub.add_option("--summary-json", options.summaryJson,
+                 "write the run's counts, transmission ranges, warnings and files to FILE as JSON")
+      ->type_name("FILE");
+}
+
+}  // namespace korvex::cli
