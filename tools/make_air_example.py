@@ -11,6 +11,7 @@ formats: fixed-column integration output (.int) and SHELX with direction
 cosines (.hkl).
 
 usage: make_air_example.py OUTDIR [--name quartz] [--scale S] [--count N] [--seed K] [--max-psi DEG]
+                            [--wavelength A]
 
 With --max-psi the reflections are those a diamond-anvil cell lets through,
 and the golden cases of cell runs are made from them (with no standards).
@@ -82,10 +83,10 @@ def f_squared(h, k, l, s):
     return re * re + im * im
 
 
-def angles(ub, hkl):
+def angles(ub, hkl, wavelength=WAVELENGTH):
     hp = matmul(ub, hkl)
     d = math.sqrt(sum(c * c for c in hp))
-    st = WAVELENGTH * d / 2
+    st = wavelength * d / 2
     if st >= 0.95:
         return None
     tth = 2 * math.degrees(math.asin(st))
@@ -116,6 +117,7 @@ def main():
     ap.add_argument("--max-psi", type=float, default=None,
                     help="keep only reflections whose beams both run within this angle (degrees) of the"
                          " load axis y, as measured through a diamond-anvil cell")
+    ap.add_argument("--wavelength", type=float, default=WAVELENGTH, help="in angstroms (Mo K-alpha by default)")
     ap.add_argument("--title", default="alpha-quartz SiO2, 0.20 mm fragment in air, Mo K-alpha, 295 K")
     args = ap.parse_args()
     rng = random.Random(args.seed)
@@ -129,7 +131,7 @@ def main():
     records = []
     seq = 0
     for hkl in hkls:
-        a = angles(ub, hkl)
+        a = angles(ub, hkl, args.wavelength)
         if a is None or a[0] < 3.0:
             continue
         if args.max_psi is not None:
@@ -142,14 +144,14 @@ def main():
         if seq % 60 == 1 and len(records) < args.count + 10 and args.max_psi is None:
             for n, shkl in enumerate(standards, 1):
                 seq += 1
-                records.append((shkl, angles(ub, shkl), seq, n))
+                records.append((shkl, angles(ub, shkl, args.wavelength), seq, n))
         if len(records) >= args.count:
             break
     os.makedirs(args.outdir, exist_ok=True)
     base = os.path.join(args.outdir, args.name)
     with open(base + ".exp", "w") as f:
         f.write("TITLE  %s\n" % args.title)
-        f.write("WAVEL   1  %.5f\n" % WAVELENGTH)
+        f.write("WAVEL   1  %.5f\n" % args.wavelength)
         for r in range(3):
             f.write("UB    %12.6f %12.6f %12.6f\n" % tuple(ub[r]))
         f.write("CELL  %.4f %.4f %.4f 90.0000 90.0000 120.0000\n" % (A, A, C))

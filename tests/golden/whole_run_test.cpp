@@ -1,9 +1,11 @@
 // Whole runs of the command-line program compared byte for byte with
 // expected files: the reference runs shipped beside the project (skipped
-// when they are absent) and the project's own cases under tests/golden/cases.
+// when they are absent), the project's own cases under tests/golden/cases,
+// and the examples under examples/ (the same layout, with the input files
+// beside the command rather than in input/, and exit status 0).
 //
 // UPDATE_GOLDEN=1 rewrites the expected files of the project's own cases
-// from the program's output, for review in version control.
+// and of the examples from the program's output, for review in version control.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,24 +35,28 @@ std::vector<std::string> caseNames(const fs::path& root) {
 
 fs::path referenceRoot() { return fs::path(KORVEX_SHARED_DIR) / "reference-runs"; }
 fs::path ownRoot() { return fs::path(KORVEX_SOURCE_DIR) / "tests" / "golden" / "cases"; }
+fs::path exampleRoot() { return fs::path(KORVEX_SOURCE_DIR) / "examples"; }
 
-// Runs one case folder (command, exit_status, input/, expected/).
+// Runs one case folder (command, exit_status, input/, expected/), or one
+// example (command, its input files, expected/).
 void checkCase(const fs::path& dir, bool update) {
   korvex::test::TempDir work;
   const auto words = splitWords(readFile(dir / "command"));
   ASSERT_GE(words.size(), 2u) << "malformed command file";
   const std::vector<std::string> args(words.begin() + 1, words.end());
-  const auto result = runInFolder(dir / "input", work.path(), args);
-  const int wantStatus = std::atoi(readFile(dir / "exit_status").c_str());
+  const bool example = !fs::is_directory(dir / "input");
+  const fs::path input = example ? dir : dir / "input";
+  const auto result = runInFolder(input, work.path(), args);
+  const int wantStatus = example ? 0 : std::atoi(readFile(dir / "exit_status").c_str());
   if (update) {
     fs::create_directories(dir / "expected");
     for (const auto& e : fs::directory_iterator(dir / "expected")) fs::remove(e.path());
     for (const auto& e : fs::directory_iterator(work.path())) {
       const auto name = e.path().filename();
-      if (!fs::exists(dir / "input" / name) || readFile(dir / "input" / name) != readFile(e.path()))
+      if (!fs::exists(input / name) || readFile(input / name) != readFile(e.path()))
         fs::copy_file(e.path(), dir / "expected" / name, fs::copy_options::overwrite_existing);
     }
-    std::ofstream(dir / "exit_status") << result.exitStatus << "\n";
+    if (!example) std::ofstream(dir / "exit_status") << result.exitStatus << "\n";
     return;
   }
   EXPECT_EQ(result.exitStatus, wantStatus) << "stderr: " << result.stderrText;
@@ -59,6 +65,7 @@ void checkCase(const fs::path& dir, bool update) {
 
 class ReferenceRun : public ::testing::TestWithParam<std::string> {};
 class OwnGoldenRun : public ::testing::TestWithParam<std::string> {};
+class ExampleRun : public ::testing::TestWithParam<std::string> {};
 
 }  // namespace
 
@@ -67,6 +74,11 @@ TEST_P(ReferenceRun, MatchesByteForByte) { checkCase(referenceRoot() / GetParam(
 TEST_P(OwnGoldenRun, MatchesExpectedFiles) {
   const char* update = std::getenv("UPDATE_GOLDEN");
   checkCase(ownRoot() / GetParam(), update != nullptr && std::string(update) == "1");
+}
+
+TEST_P(ExampleRun, MatchesExpectedFiles) {
+  const char* update = std::getenv("UPDATE_GOLDEN");
+  checkCase(exampleRoot() / GetParam(), update != nullptr && std::string(update) == "1");
 }
 
 TEST(ReferenceRunsPresent, SkippedWhenAbsent) {
@@ -81,3 +93,5 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ReferenceRun);
 INSTANTIATE_TEST_SUITE_P(Cases, OwnGoldenRun, ::testing::ValuesIn(caseNames(ownRoot())),
                          [](const auto& info) { return info.param; });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(OwnGoldenRun);
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleRun, ::testing::ValuesIn(caseNames(exampleRoot())),
+                         [](const auto& info) { return info.param; });
