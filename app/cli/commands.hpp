@@ -24,6 +24,7 @@ struct Command {
 
 Command addRunCommand(CLI::App& app);    // korvex run EXP PRT IN OUT
 Command addBuildCommand(CLI::App& app);  // korvex build EXP PRT
+Command addCheckCommand(CLI::App& app);  // korvex check EXP
 Command addHelpCommand(CLI::App& app);   // korvex help [SUBCOMMAND]
 
 }  // namespace korvex::cli

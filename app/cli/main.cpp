@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
                "\n"
                "  korvex run EXP PRT IN OUT [--in-format drevik|shelx] [--out-format tavok|shelx]\n"
                "  korvex build EXP PRT\n"
+               "  korvex check EXP\n"
                "  korvex help [SUBCOMMAND]\n",
                "korvex"};
   app.set_version_flag("-V,--version", std::string("korvex ") + KORVEX_VERSION);
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
              "(bad arguments, a reflection-file format not known, or a file that cannot be opened).");
 
   const std::vector<Command> commands = {korvex::cli::addRunCommand(app), korvex::cli::addBuildCommand(app),
-                                         korvex::cli::addHelpCommand(app)};
+                                         korvex::cli::addCheckCommand(app), korvex::cli::addHelpCommand(app)};
 
   // A first word that is no option and no subcommand is a misspelt subcommand.
   if (argc > 1 && argv[1][0] != '-') {

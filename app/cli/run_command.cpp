@@ -128,7 +128,8 @@ int press(const RunOptions& args, bool fullRun) {
 Command addRunCommand(CLI::App& app) {
   auto args = std::make_shared<RunOptions>();
   auto files = std::make_shared<std::array<std::string, 4>>();
-  CLI::App* sub = app.add_subcommand("run", "Build the model from EXP, correct the reflections of IN into OUT, report to PRT.");
+  CLI::App* sub =
+      app.add_subcommand("run", "Build the model from EXP, correct the reflections of IN into OUT, report to PRT.");
   sub->footer("The format of IN and OUT comes from the extension (.int Drevik, .hkl SHELX; .abs/.avg Tavok,\n"
               ".hkl SHELX); the flags give it only when the extension names none. The run ends with a line\n"
               "of counts and the transmission range on standard output.\n\n" +

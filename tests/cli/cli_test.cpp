@@ -173,5 +173,55 @@ TEST(CommandLine, RunEndsWithASummaryLineAndWritesItsJson) {
   EXPECT_EQ(korvexIn(dir.path(), "run quartz.exp quartz.prt quartz.int quartz.abs --summary-json quartz.int").status, 2);
 }
 
+// check reads and builds as Build Model does, prints what it understood and
+// writes nothing: on every example, on a file with misspelt cards, and on
+// one that cannot be built.
+TEST(CommandLine, CheckPrintsTheModelAndTheLinesNotRead) {
+  const std::filesystem::path examples = KORVEX_SOURCE_DIR "/examples";
+  const struct {
+    const char* example;
+    const char* exp;
+    const char* model;
+  } cases[] = {
+      {"cell", "quartz_dac.exp", "polyhedron from corners: 8 faces, 12 corners, 18 edges"},
+      {"air", "quartz.exp", "polyhedron from faces by hkl and distance: 18 faces, 32 corners"},
+      {"sphere", "sphere.exp", "sphere of radius 90.00 um, mu*R = 0.856"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.example);
+    test::TempDir dir;
+    std::filesystem::copy_file(examples / c.example / c.exp, dir / c.exp);
+    const Result r = korvexIn(dir.path(), std::string("check ") + c.exp);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(contains(r.out, c.model)) << r.out;
+    EXPECT_TRUE(contains(r.out, "Lines not read    none")) << r.out;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // nothing written
+  }
+  const Result cell = korvexIn(examples / "cell", "check quartz_dac.exp");
+  for (const char* part : {"0.71073 A (Mo K-alpha)", "Volume            280634 um^3", "16 x 16 x 16 = 4096",
+                           "type 1: anvils on flat backing plates", "40.0 deg (anvil 1)",
+                           "60.0 um thick, hole radius 80.0 um, mu 297.00 cm-1", "Medium            mu 22.00 cm-1"})
+    EXPECT_TRUE(contains(cell.out, part)) << part << "\n" << cell.out;
+
+  test::TempDir dir;
+  std::string exp = test::readFile(examples / "air" / "quartz.exp");
+  exp.replace(exp.find("WAVEL   1  0.71073"), 18, "WAVE 1 0.71");
+  exp.replace(exp.find("KORVEX MODEL HKL 4 4 4 0"), 24, "KORVEX MODLE HKL 3 3 3");
+  test::writeFile(dir / "typo.exp", exp);
+  Result r = korvexIn(dir.path(), "check typo.exp");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(contains(r.out, "Lines not read as cards: 2\n  line 2: WAVE 1 0.71\n"
+                              "  line 10: KORVEX MODLE HKL 3 3 3\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "Crystal model     none")) << r.out;
+  EXPECT_TRUE(contains(r.err, "korvex: note: 2 lines were not read as a card")) << r.err;
+
+  test::writeFile(dir / "nocell.exp", "TITLE NOTHING ELSE\nCEL 5 5 5 90 90 90\n");
+  r = korvexIn(dir.path(), "check nocell.exp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(contains(r.err, "korvex: fatal error: NO UNIT CELL OR UB IN EXP FILE")) << r.err;
+  EXPECT_TRUE(contains(r.out, "line 2: CEL 5 5 5 90 90 90")) << r.out;
+}
+
 }  // namespace
 }  // namespace korvex

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "experiment/card_keywords.hpp"
 #include "experiment/element_tables.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "fixedformat/input.hpp"
@@ -78,6 +79,15 @@ bool blank(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' '; });
 }
 
+// Whether the card opens with the word.
+bool opens(const std::string& card, std::string_view word) { return card.compare(0, word.size(), word) == 0; }
+
+// Whether the card opens with the word standing alone in columns 1 to 6: a
+// shorter word is followed by a blank ("WAVEL 1 0.71", not "WAVELENGTH").
+bool opensAlone(const std::string& card, std::string_view word) {
+  return opens(card, word) && (word.size() >= 6 || card[word.size()] == ' ');
+}
+
 // The card from 0-based column `at` to its end (empty beyond the card).
 std::string_view tail(const std::string& card, std::size_t at) {
   if (at >= card.size()) return {};
@@ -112,7 +122,7 @@ void requireReadable(ff::ReadStatus status, const std::string& message) {
 // ---- General cards --------------------------------------------------------
 
 void readUbCard(ExperimentState& e, const std::string& card, bool& ubl) {
-  if (card.compare(0, 3, "UBL") == 0) ubl = true;
+  if (opens(card, cards::kUbl)) ubl = true;
   ++e.NUB;
   if (e.NUB >= 4) error(kTooManyUb);
   auto& row = e.UB[static_cast<std::size_t>(e.NUB - 1)];
@@ -121,7 +131,7 @@ void readUbCard(ExperimentState& e, const std::string& card, bool& ubl) {
 
 void readTwoThetaCard(ExperimentState& e, const std::string& card) {
   // The limit is the first number in the ten columns after the word.
-  auto limit = [&](const char* word, float& value) {
+  auto limit = [&](std::string_view word, float& value) {
     const std::size_t p = card.find(word);
     if (p == npos) return;
     requireAll(readValues(tail(card, p + 3).substr(0, 10), value), kReadError + card);
@@ -138,7 +148,7 @@ void readCellCard(ExperimentState& e, const std::string& card) {
   auto numberChar = [](char c) { return c == ' ' || c == '.' || c == '+' || c == '-' || (c >= '0' && c <= '9'); };
   const std::size_t start = numberChar(card[4]) && numberChar(card[5]) ? 4 : 6;
   std::string_view numbers = tail(card, start);
-  const std::size_t contents = card.find("CONTENTS");
+  const std::size_t contents = card.find(cards::kContents);
   if (contents != npos) numbers = contents > start ? numbers.substr(0, contents - start) : std::string_view{};
 
   ff::ListReader reader(numbers);
@@ -157,8 +167,8 @@ void readContentsCard(Run& run, const std::string& card) {
     warning(run, kContentsAfterMu);
     return;
   }
-  const std::size_t p = card.find("CONTENTS");
-  e.CONTENTS = ff::padded(tail(card, p + 8), kContentsLength);
+  const std::size_t p = card.find(cards::kContents);
+  e.CONTENTS = ff::padded(tail(card, p + cards::kContents.size()), kContentsLength);
   e.CONTGIVEN = 1;
 }
 
@@ -342,7 +352,7 @@ void readCrystalData(Run& run) {
       continue;
     }
     toUpper(card, 0, 6);
-    if (card.compare(0, 5, "TITLE") == 0) {
+    if (opens(card, cards::kTitle)) {
       e.TITLE = ff::padded(tail(card, 6), kCardLength);
       continue;
     }
@@ -351,45 +361,44 @@ void readCrystalData(Run& run) {
     // A card may match several of these tests; each one that matches acts.
     // A line that matches none is not a card: it is ignored and remembered.
     const int lineNumber = run.files.experiment.lineNumber();
-    const std::string_view key(card.data(), 6);
     bool taken = true;
-    if (key == "BLAXES")
+    if (opensAlone(card, cards::kBlaxes))
       requireAll(readValues(tail(card, 6), e.BLAXES[0], e.BLAXES[1], e.BLAXES[2]), kReadError + card);
-    else if (key == "WAVEL ") {
+    else if (opensAlone(card, cards::kWavel)) {
       int unused = 0;
       requireAll(readValues(tail(card, 6), unused, e.WAVELENGTH), kReadError + card);
       // Every length derived from the orientation matrix divides by it.
       if (!(e.WAVELENGTH > 0.0f)) error(kReadError + card);
-    } else if (key == "PARITY")
+    } else if (opensAlone(card, cards::kParity))
       requireAll(readValues(tail(card, 6), e.PARITY[0], e.PARITY[1], e.PARITY[2], e.PARITY[3]), kReadError + card);
-    else if (key == "KORVEX")
-      readModel(run, card);
+    else if (opensAlone(card, cards::kKorvex))
+      taken = readModel(run, card);
     else
       taken = false;
-    if (card.compare(0, 3, "DAC") == 0) {
+    if (opens(card, cards::kDac)) {
       // A table read by the DAC card moves through the file on its own buffer;
       // the tests below still see the DAC card itself.
       std::string buffer = card;
       readDac(run, buffer);
       taken = true;
     }
-    if (card.compare(0, 4, "CELL") == 0) {
+    if (opens(card, cards::kCell)) {
       readCellCard(e, card);
       taken = true;
     }
-    if (card.compare(0, 2, "UB") == 0) {
+    if (opens(card, cards::kUb)) {
       readUbCard(e, card, ubl);
       taken = true;
     }
-    if (key == "2THETA") {
+    if (opensAlone(card, cards::kTwoTheta)) {
       readTwoThetaCard(e, card);
       taken = true;
     }
-    if (key == "SCALE ") {
+    if (opensAlone(card, cards::kScale)) {
       requireAll(readValues(tail(card, 6), e.SCALE), kReadError + card);
       taken = true;
     }
-    if (card.find("CONTENTS") != npos) {
+    if (card.find(cards::kContents) != npos) {
       readContentsCard(run, card);
       taken = true;
     }
@@ -401,18 +410,18 @@ void readCrystalData(Run& run) {
 
 // ---- READ_MODEL -----------------------------------------------------------
 
-void readModel(Run& run, const std::string& cardIn) {
+bool readModel(Run& run, const std::string& cardIn) {
   ExperimentState& e = run.exp;
   const std::string card = cardOf(cardIn);
   const std::string missing = kDataMissing + card;
 
-  if (const std::size_t p = card.find("MU"); p != npos) {
+  if (const std::size_t p = card.find(cards::kMu); p != npos) {
     if (e.CONTGIVEN == 1) {
       warning(run, kMuAfterContents);
       e.CONTGIVEN = 0;
     }
     float mu = e.ABSCO;
-    requireAll(readValues(tail(card, p + 2), mu), missing);
+    requireAll(readValues(tail(card, p + cards::kMu.size()), mu), missing);
     if (mu > 0.0f) {
       e.ABSCO = mu / 10000.0f;
       e.CRYSABS = 1;
@@ -421,60 +430,65 @@ void readModel(Run& run, const std::string& cardIn) {
       e.ABSCO = 0.0f;
       e.CRYSABS = 0;
     }
-    return;
+    return true;
   }
 
-  if (const std::size_t p = card.find("LESSTHAN"); p != npos) {
-    requireAll(readValues(tail(card, p + 8), e.LESSTHAN), missing);
+  if (const std::size_t p = card.find(cards::kLessThan); p != npos) {
+    requireAll(readValues(tail(card, p + cards::kLessThan.size()), e.LESSTHAN), missing);
     if (e.LESSTHAN <= 0.0f) e.LESSTHAN = 0.0f;
-    return;
+    return true;
   }
 
-  if (card.find("REJECT") != npos) {
-    if (card.find("KEEP") != npos) e.DELREJ = 0;
-    return;
+  if (card.find(cards::kReject) != npos) {
+    if (card.find(cards::kKeep) != npos) e.DELREJ = 0;
+    return true;
   }
 
-  if (card.find("MODEL") != npos) {
+  if (card.find(cards::kModel) != npos) {
     struct Kind {
-      const char* word;
+      std::string_view word;
       int type;
       std::size_t skip;  // columns between the end of the word and the numbers
     };
-    static const Kind kinds[] = {
-        {"HKL", 1, 0}, {"XYZFACE", 2, 0}, {"XYZCORNER", 3, 0}, {"SPHERE", 4, 0}, {"FILLED GASKET", 5, 1}};
+    static const Kind kinds[] = {{cards::kHkl, 1, 0},
+                                 {cards::kXyzFace, 2, 0},
+                                 {cards::kXyzCorner, 3, 0},
+                                 {cards::kSphere, 4, 0},
+                                 {cards::kFilledGasket, 5, 1}};
     for (const Kind& k : kinds) {
       const std::size_t p = card.find(k.word);
       if (p == npos) continue;
       e.MODELTYPE = k.type;
-      const std::string_view numbers = tail(card, p + std::char_traits<char>::length(k.word) + k.skip);
+      const std::string_view numbers = tail(card, p + k.word.size() + k.skip);
       if (k.type == 4)
         requireAll(readValues(numbers, e.RADIUS, e.GRID[0], e.GRIDLIST), missing);
       else
         requireAll(readValues(numbers, e.GRID[0], e.GRID[1], e.GRID[2], e.GRIDLIST), missing);
-      return;
+      return true;
     }
     warning(run, kUnknownModel + card);
   }
 
-  if (const std::size_t p = card.find("FACE"); p != npos) {
+  if (const std::size_t p = card.find(cards::kFace); p != npos) {
     // Face and corner lines share one table, so a crystal is given by one kind only.
     if (e.MODELTYPE > 2 || e.NCORNERS > 0) error(kInconsistentModel);
     if (e.NFACES >= kMaxFaceCards) error(kTooManyFaces);
     ++e.NFACES;
-    e.MODELCARDS[static_cast<std::size_t>(e.NFACES - 1)] = ff::padded(tail(card, p + 4), kCardLength);
-    return;
+    e.MODELCARDS[static_cast<std::size_t>(e.NFACES - 1)] = ff::padded(tail(card, p + cards::kFace.size()), kCardLength);
+    return true;
   }
 
-  if (const std::size_t p = card.find("CORNER"); p != npos) {
+  if (const std::size_t p = card.find(cards::kCorner); p != npos) {
     if ((e.MODELTYPE != 0 && e.MODELTYPE != 3) || e.NFACES > 0) error(kInconsistentModel);
     if (e.NCORNERS >= kMaxCorners) error(kTooManyCorners);
     ++e.NCORNERS;
-    e.MODELCARDS[static_cast<std::size_t>(e.NCORNERS - 1)] = ff::padded(tail(card, p + 6), kCardLength);
-    return;
+    e.MODELCARDS[static_cast<std::size_t>(e.NCORNERS - 1)] =
+        ff::padded(tail(card, p + cards::kCorner.size()), kCardLength);
+    return true;
   }
 
   warning(run, kUnknownKorvex + std::string(tail(card, 6)));
+  return false;
 }
 
 // ---- READ_DAC -------------------------------------------------------------
@@ -494,7 +508,7 @@ void readDacTable(Run& run, std::string& card) {
   while (true) {
     if (!run.files.experiment.readLine(line)) error(kTableUnended);
     card = cardOf(line);
-    if (card.find("END") != npos) break;
+    if (card.find(cards::kEnd) != npos) break;
     if (blank(card)) continue;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const bool room = n < kMaxDacCurve;
@@ -521,16 +535,16 @@ void readDac(Run& run, std::string& cardIn) {
   const std::string card = cardOf(cardIn);
   const std::string bad = kReadError + card;
 
-  if (const std::size_t p = card.find("TYPE"); p != npos) {
-    requireAll(readValues(tail(card, p + 4), e.DACTYPE), bad);
+  if (const std::size_t p = card.find(cards::kType); p != npos) {
+    requireAll(readValues(tail(card, p + cards::kType.size()), e.DACTYPE), bad);
     if (e.DACTYPE > 5 || e.DACTYPE < 0) e.DACTYPE = 0;
     return;
   }
 
-  if (const std::size_t p = card.find("ABSPSI"); p != npos) {
+  if (const std::size_t p = card.find(cards::kAbsPsi); p != npos) {
     (void)p;
-    if (const std::size_t c = card.find("CURVE"); c != npos) {
-      requireReadable(readValues(tail(card, c + 5), e.DACSUMMUT[0], e.DACSUMMUT[1]), bad);
+    if (const std::size_t c = card.find(cards::kCurve); c != npos) {
+      requireReadable(readValues(tail(card, c + cards::kCurve.size()), e.DACSUMMUT[0], e.DACSUMMUT[1]), bad);
       if (e.DACSUMMUT[1] < 0.01f) e.DACSUMMUT[1] = e.DACSUMMUT[0];
       e.NDACCURVE = -1;
     } else {
@@ -539,16 +553,18 @@ void readDac(Run& run, std::string& cardIn) {
     return;
   }
 
-  if (const std::size_t p = card.find("ANVIL"); p != npos) {
-    requireReadable(readValues(tail(card, p + 5), e.DTHICK[0], e.DMU[0], e.DTHICK[1], e.DMU[1]), bad);
+  if (const std::size_t p = card.find(cards::kAnvil); p != npos) {
+    const std::string_view numbers = tail(card, p + cards::kAnvil.size());
+    requireReadable(readValues(numbers, e.DTHICK[0], e.DMU[0], e.DTHICK[1], e.DMU[1]), bad);
     if (e.DMU[0] < 0.001f) e.DMU[0] = 2.025f;  // diamond
     if (e.DMU[1] < 0.001f) e.DMU[1] = e.DMU[0];
     if (e.DTHICK[1] < 0.1f) e.DTHICK[1] = e.DTHICK[0];
     return;
   }
 
-  if (const std::size_t p = card.find("PLATE"); p != npos) {
-    requireReadable(readValues(tail(card, p + 5), e.DTHICK[2], e.DMU[2], e.DTHICK[3], e.DMU[3]), bad);
+  if (const std::size_t p = card.find(cards::kPlate); p != npos) {
+    const std::string_view numbers = tail(card, p + cards::kPlate.size());
+    requireReadable(readValues(numbers, e.DTHICK[2], e.DMU[2], e.DTHICK[3], e.DMU[3]), bad);
     if (e.DMU[2] < 0.001f) e.DMU[2] = 0.473f;  // the platten material
     if (e.DTHICK[2] < 0.001f) e.DMU[2] = 0.0f;
     if (e.DMU[3] < 0.001f) e.DMU[3] = e.DMU[2];
@@ -556,28 +572,28 @@ void readDac(Run& run, std::string& cardIn) {
     return;
   }
 
-  if (const std::size_t p = card.find("OPEN"); p != npos) {
+  if (const std::size_t p = card.find(cards::kOpen); p != npos) {
     float a = 0.0f, b = 0.0f;  // degrees
-    requireReadable(readValues(tail(card, p + 4), a, b), bad);
+    requireReadable(readValues(tail(card, p + cards::kOpen.size()), a, b), bad);
     e.PSIMAX[0] = a;
     e.PSIMAX[1] = b < 1.0f ? a : b;
     for (float& v : e.PSIMAX) v = openingToRadians(v);
     return;
   }
 
-  if (const std::size_t p = card.find("GASKET"); p != npos) {
+  if (const std::size_t p = card.find(cards::kGasket); p != npos) {
     e.GASKOPAQUE = 0;
     float mu = e.GASKETMU * 10000.0f;  // cm-1 on the card
-    requireReadable(readValues(tail(card, p + 6), e.GASKETT, e.GASKETR, mu, e.MINILLUM), bad);
+    requireReadable(readValues(tail(card, p + cards::kGasket.size()), e.GASKETT, e.GASKETR, mu, e.MINILLUM), bad);
     if (mu < 0.0f) e.GASKOPAQUE = 1;
     e.GASKGIVEN = 1;
     e.GASKETMU = mu / 10000.0f;
     return;
   }
 
-  if (const std::size_t p = card.find("MUMEDIA"); p != npos) {
+  if (const std::size_t p = card.find(cards::kMuMedia); p != npos) {
     float mu = 0.0f;
-    requireAll(readValues(tail(card, p + 7), mu), bad);
+    requireAll(readValues(tail(card, p + cards::kMuMedia.size()), mu), bad);
     e.MUMEDIA = mu / 10000.0f;
     e.MEDIAABS = 1;
     return;
@@ -591,12 +607,7 @@ void readDac(Run& run, std::string& cardIn) {
 void calcMu(Run& run, const std::string& text) {
   ExperimentState& e = run.exp;
   const float lambda = e.WAVELENGTH;
-  int w = 0;  // 1 Cr, 2 Fe, 3 Co, 4 Cu, 5 Mo K-alpha; later windows win
-  if (std::fabs(lambda - 2.29f) < 0.1f) w = 1;
-  if (std::fabs(lambda - 1.90f) < 0.1f) w = 2;
-  if (std::fabs(lambda - 1.79f) < 0.1f) w = 3;
-  if (std::fabs(lambda - 1.54f) < 0.1f) w = 4;
-  if (std::fabs(lambda - 0.71f) < 0.1f) w = 5;
+  const int w = radiationOf(lambda);
   if (w == 0) {
     warning(run, kWavelengthUnknown.text({lambda}));
     e.CRYSABS = 0;

@@ -12,7 +12,9 @@ struct Run;
 // READ_CRYSTAL_DATA: reads the whole experiment file (unit 3) into run.exp.
 void readCrystalData(Run& run);
 // READ_MODEL: one card whose columns 1-6 read "KORVEX" (80 chars, upper case).
-void readModel(Run& run, const std::string& card);
+// Returns false when the card holds none of the words of a KORVEX card: it
+// was warned of and is not read as a card.
+bool readModel(Run& run, const std::string& card);
 // READ_DAC: one card whose columns 1-3 read "DAC"; the ABSPSI table form
 // reads further lines of the experiment file through the same buffer.
 void readDac(Run& run, std::string& card);

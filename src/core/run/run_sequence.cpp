@@ -171,6 +171,15 @@ void runProg(Run& run, const RunStages& stages) {
   guarded(run, [&] { runData(run, stages); });
 }
 
+void runCheck(Run& run, const RunStages& stages) {
+  if (run.state.ended || run.state.HALTED == 1 || run.state.FILESET[0] != 1) return;
+  guarded(run, [&] {
+    run.exp = ExperimentState{};
+    stages.readCrystalData(run);
+    stages.buildModel(run);
+  });
+}
+
 void closeProgram(Run& run) {
   DialogLayer& ui = run.ui;
   for (int slot = 1; slot <= 4; ++slot) ui.setEnabled(ctl::browseOf(slot), false);

@@ -27,6 +27,11 @@ void checkRun(Run& run);                                     // CHECK_RUN
 void runBuild(Run& run, const RunStages& stages = RunStages());  // RUN_BUILD (Build Model)
 void runProg(Run& run, const RunStages& stages = RunStages());   // RUN_PROG (Run)
 void closeProgram(Run& run);                                 // CLOSE_PROGRAM
+// Check: reads the experiment file (slot 1 alone) and builds its model as
+// Build Model does, with no print file: nothing is written, and the model
+// and the lines not read as cards stay in run.exp to be described. A fatal
+// error is reported as in a build (HALTED, the fatal box).
+void runCheck(Run& run, const RunStages& stages = RunStages());
 void resetFiles(Run& run);                                   // RESET_FILES
 
 }  // namespace korvex
