@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -71,11 +72,12 @@ bool writeSummaryJson(const std::string& path, const Run& run, const CliDialog& 
   j["seconds"] = std::round(seconds * 1000.0) / 1000.0;
 
   const std::array<const char*, 4> roles = {"experiment", "print", "input", "output"};
+  const auto name = [](const std::filesystem::path& p) { return p.lexically_normal().string(); };
   nlohmann::ordered_json files;
   for (std::size_t n = 0; n < roles.size(); ++n)
-    if (!run.state.openPath[n].empty()) files[roles[n]] = run.state.openPath[n].string();
-  if (!halted) files["cif"] = inRunFolder(run, cifFileName(trimmed(run.state.FILENAME[3]))).string();
-  if (e.GRIDLIST != 0) files["grid_listing"] = inRunFolder(run, "KORVEX_GRID.LST").string();
+    if (!run.state.openPath[n].empty()) files[roles[n]] = name(run.state.openPath[n]);
+  if (!halted) files["cif"] = name(inRunFolder(run, cifFileName(trimmed(run.state.FILENAME[3]))));
+  if (e.GRIDLIST != 0) files["grid_listing"] = name(inRunFolder(run, "KORVEX_GRID.LST"));
   j["files"] = files;
 
   if (!halted) {
