@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Korvex (core, command line, window, tests)
-# in build/ and runs every test, then runs the core tests again in a
-# sanitizer build (build-asan/). Fails when any test fails.
+# in build/ and runs every test, builds and checks the Debian package, then
+# runs the core tests again in a sanitizer build (build-asan/). Fails when
+# any test or check fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev python3-gemmi xvfb
+tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev python3-gemmi xvfb \
+  dpkg-dev man-db
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_GUI=ON -DKORVEX_TESTS=ON
 cmake --build build -j"$jobs"
 cd build
 QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" ctest --output-on-failure -j"$jobs"
+cd ..
+tools/check-package.sh
 
 # The same tests of the core and the command line once more under the
 # address and undefined-behaviour sanitizers: the readers of experiment and
 # reflection files are fed malformed and random input there.
-cd ..
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEX_SANITIZE=ON -DKORVEX_GUI=OFF -DKORVEX_BENCH=OFF -DKORVEX_TESTS=ON
 cmake --build build-asan -j"$jobs"
 cd build-asan
