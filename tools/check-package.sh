@@ -18,7 +18,7 @@ for path in ./usr/bin/korvex ./usr/share/man/man1/korvex.1.gz ./usr/share/doc/ko
             ./usr/share/doc/korvex/examples/cell/quartz_dac.exp; do
   grep -q " $path\$" <<<"$contents" || fail "the package lacks $path"
 done
-if [ -x korvex-gui ]; then
+if grep -q "^KORVEX_GUI:BOOL=ON" CMakeCache.txt && [ -x korvex-gui ]; then
   for path in ./usr/bin/korvex-gui ./usr/share/applications/korvex-gui.desktop \
               ./usr/share/icons/hicolor/scalable/apps/korvex.svg; do
     grep -q " $path\$" <<<"$contents" || fail "the package lacks $path"
