@@ -110,11 +110,11 @@ void BM_IntegrationOfOneReflectionOver100FacesAtLevel5(benchmark::State& state) 
   run->exp.ABSCO = 25.0f / 10000.0f;
   run->exp.CRYSABS = 1;
   // 2theta = 30 degrees at all circles zero.
-  run->refl.DCI = {0.258819f, -0.965926f, 0.0f};
-  run->refl.DCD = {0.258819f, 0.965926f, 0.0f};
+  const korvex::ReflectionBeams beams{{0.258819f, -0.965926f, 0.0f}, {0.258819f, 0.965926f, 0.0f}, 30.0f};
   for (auto _ : state) {
-    korvex::korvex(*run);
-    benchmark::DoNotOptimize(run->trans.TXTAL);
+    korvex::ReflectionTransmission out;
+    korvex::korvex(run->exp, beams, out);
+    benchmark::DoNotOptimize(out.factors.TXTAL);
   }
 }
 BENCHMARK(BM_IntegrationOfOneReflectionOver100FacesAtLevel5)->Unit(benchmark::kMillisecond);

@@ -229,5 +229,19 @@ TEST(TransmissionItof, ObscuredByTheGasket) {
   EXPECT_EQ(none.run.counters.NOBSC, 0);
 }
 
+TEST(TransmissionItof, MessagesAreWrittenInTheOrderRaised) {
+  // Medium-path notes go to the print file ahead of the reflection's own
+  // line; a fatal message raised after them stops the run there.
+  ItofRun r;
+  ReflectionTransmission t;
+  t.messages = {{TransmissionMessage::Kind::MediumPath, -10.0f, {}},
+                {TransmissionMessage::Kind::MediumPath, -2.5f, {}},
+                {TransmissionMessage::Kind::Fatal, 0.0f, "FAULT IN GASKETABS, I-BEAM"}};
+  EXPECT_FATAL(applyTransmission(r.run, t), "FAULT IN GASKETABS, I-BEAM");
+  EXPECT_EQ(r.printText(),
+            "******WARNING: NEXT REFLECTION HAS PATH IN PRESSURE MEDIUM CALCULATED AS  -10.0 MICRONS\n"
+            "******WARNING: NEXT REFLECTION HAS PATH IN PRESSURE MEDIUM CALCULATED AS   -2.5 MICRONS\n");
+}
+
 }  // namespace
 }  // namespace korvex

@@ -10,7 +10,8 @@
 #include "reports/reports.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
-#include "transmission/transmission.hpp"
+#include "transmission/gasket.hpp"
+#include "transmission/sphere.hpp"
 
 namespace korvex {
 namespace {
@@ -40,7 +41,7 @@ void checkFitInCell(Run& run) {
   }
   run.refl.DCI = {0.0f, 1.0f, 0.0f};
   run.refl.DCD = {0.0f, 1.0f, 0.0f};
-  if (checkShadow(run) != 1) reportAndStop(run, kNotInHole);
+  if (checkShadow(e, beamsOf(run.refl)) != 1) reportAndStop(run, kNotInHole);
 }
 
 }  // namespace

@@ -29,8 +29,7 @@ struct ReflectionRecord {
   Vec3 DCD{};  // diffracted beam, unit vector, phi-axis frame
 };
 
-// Transmission factors of the current reflection and the per-point work
-// values of the gasket and medium calculation.
+// Transmission factors of one reflection.
 struct TransmissionState {
   float TXTAL = 0.0f;  // crystal
   float SUMTP = 0.0f;  // minus the volume mean of path x transmission
@@ -38,8 +37,6 @@ struct TransmissionState {
   float TGAS = 0.0f;   // gasket
   float TMED = 0.0f;   // pressure medium
   float TRANS = 0.0f;  // overall
-  float PLANEI = 0.0f, PLANED = 0.0f;  // distances to the culet planes, microns
-  float GPATHI = 0.0f, GPATHD = 0.0f;  // paths in the gasket, microns
 };
 
 // Counters of one processing pass.

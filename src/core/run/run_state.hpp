@@ -10,6 +10,12 @@ namespace korvex {
 
 inline constexpr std::size_t kFileNameLength = 512;
 
+// How a run does its work; none of these changes a result.
+struct WorkOptions {
+  int threads = 0;               // reflections corrected at once: 0 every core, 1 one at a time
+  bool referenceKernel = false;  // integrate with the plain reference loops
+};
+
 struct RunState {
   // Slots 1..4 are [0..3]: experiment, print, input reflection, output reflection.
   std::array<int, 4> FILESET{};
@@ -34,6 +40,7 @@ struct RunState {
   bool ended = false;
   // Whether the "PSI > 70 DEG" warning has been given since program start.
   bool psiWarningGiven = false;
+  WorkOptions work;
 };
 
 }  // namespace korvex

@@ -6,9 +6,7 @@
 
 #include "experiment/experiment_state.hpp"
 #include "run/messages.hpp"
-#include "run/run.hpp"
 #include "transmission/gasket.hpp"
-#include "transmission/transmission.hpp"
 
 namespace korvex {
 
@@ -19,6 +17,8 @@ namespace {
 constexpr float kNoExit = 10000.0f;
 
 constexpr char kNoGrid[] = "INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL";
+
+}  // namespace
 
 void requireGrid(const ExperimentState& e, bool withFaces) {
   for (int a = 0; a < 3; ++a) {
@@ -32,12 +32,8 @@ void requireGrid(const ExperimentState& e, bool withFaces) {
   }
 }
 
-}  // namespace
-
-void korvex(Run& run) {
-  const ExperimentState& e = run.exp;
-  const ReflectionRecord& r = run.refl;
-  TransmissionState& tr = run.trans;
+void korvex(const ExperimentState& e, const ReflectionBeams& r, ReflectionTransmission& out) {
+  TransmissionState& tr = out.factors;
   requireGrid(e, true);
 
   tr.TXTAL = 0.0f;
@@ -46,7 +42,7 @@ void korvex(Run& run) {
   tr.TGAS = 0.0f;
   tr.TMED = 0.0f;
   int illum = 1;
-  if (e.GASKGIVEN == 1) illum = checkShadow(run);
+  if (e.GASKGIVEN == 1) illum = checkShadow(e, r);
 
   // Products of each face normal with the two beams, for every reflection:
   // the paths also feed the medium calculation when the crystal does not
@@ -96,20 +92,17 @@ void korvex(Run& run) {
         tr.TXTAL = tr.TXTAL + ew;
 
         const Vec3 P{e.XG[i], e.YG[i][j], e.ZG[i][j][k]};
-        float G = 1.0f;
+        GasketPaths gasket;  // unshadowed: G = 1, no path in the gasket
         if (illum != 1) {
-          G = gasketAbs(run, P);
-          tr.TGAS = tr.TGAS + w * G;
-        } else {
-          tr.GPATHI = 0.0f;
-          tr.GPATHD = 0.0f;
+          gasket = gasketAbs(e, r, P);
+          tr.TGAS = tr.TGAS + w * gasket.G;
         }
         float M = 1.0f;
         if (e.MEDIAABS == 1) {
-          M = absMedia(run, P, t);
+          M = absMedia(e, r, P, t, gasket, out.messages);
           tr.TMED = tr.TMED + w * M;
         }
-        tr.TRANS = tr.TRANS + ew * G * M;
+        tr.TRANS = tr.TRANS + ew * gasket.G * M;
       }
     }
   }
@@ -129,9 +122,8 @@ void korvex(Run& run) {
   }
 }
 
-void korvexFillg(Run& run) {
-  const ExperimentState& e = run.exp;
-  TransmissionState& tr = run.trans;
+void korvexFillg(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out) {
+  TransmissionState& tr = out.factors;
   requireGrid(e, false);
 
   tr.TXTAL = 0.0f;
@@ -147,16 +139,18 @@ void korvexFillg(Run& run) {
         const Vec3 P{e.XG[i], e.YG[i][j], e.ZG[i][j][k]};
         // A beam nearly parallel to the culets: the point is taken as
         // obscured (it still counts in VOLUME).
-        if (ishadow(run, P) == kShadowGrazing) continue;
-        const float L = tr.PLANEI + tr.PLANED;
-        const float G = gasketAbs(run, P);
+        const CuletExits exits = ishadow(e, b, P);
+        if (exits.code == kShadowGrazing) continue;
+        const float L = exits.PLANEI + exits.PLANED;
+        const GasketPaths gasket = gasketAbs(e, b, P);
+        const float G = gasket.G;
 
         const float w = e.WX[i] * e.WY[i][j] * e.WZ[i][j][k];
         float ew = w;
         if (e.CRYSABS != 0) {
           // The crystal is the hole's content: each beam's way to its culet
           // plane less the part that runs inside the gasket.
-          const float t = L - tr.GPATHI - tr.GPATHD;
+          const float t = L - gasket.GPATHI - gasket.GPATHD;
           ew = std::exp(-e.ABSCO * t) * w;
           tr.SUMTP = tr.SUMTP - t * ew;
           tr.TXTAL = tr.TXTAL + ew;

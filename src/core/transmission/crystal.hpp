@@ -1,22 +1,30 @@
-// Crystal transmission of the current reflection by Gaussian integration
-// over the crystal's grid (Burnham, 1966), with the gasket and medium
-// factors of each grid point for a crystal in a diamond-anvil cell.
+// Crystal transmission of one reflection by Gaussian integration over the
+// crystal's grid (Burnham, 1966), with the gasket and medium factors of each
+// grid point for a crystal in a diamond-anvil cell.
 //
-// Results in run.trans: TXTAL = (1/V) sum w exp(-mu t); SUMTP = -(1/V) sum
+// Results in out.factors: TXTAL = (1/V) sum w exp(-mu t); SUMTP = -(1/V) sum
 // t w exp(-mu t), so the transmission-weighted mean path is -SUMTP/TXTAL;
 // TGAS = (1/V) sum w G; TMED = (1/V) sum w M; TRANS = (1/V) sum w exp(-mu t)
 // G M, with w the weight of a point, t its path in the crystal (microns), G
-// and M its gasket and medium factors, V = VOLUME.
+// and M its gasket and medium factors, V = VOLUME. Messages raised on the
+// way are appended to out.messages; a fatal one ends the integration (the
+// partial sums are not to be used).
+//
+// These are the plain loops, one grid point and one face at a time: the
+// reference the fast kernel (crystal_fast.hpp) is checked against.
 #pragma once
+
+#include "transmission/reflection_transmission.hpp"
 
 namespace korvex {
 
-struct Run;
-
 // KORVEX: a polyhedral crystal (faces by hkl, by three points, or corners).
-void korvex(Run& run);
+void korvex(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out);
 
 // KORVEX_FILLG: a crystal that fills the gasket hole between the culets.
-void korvexFillg(Run& run);
+void korvexFillg(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out);
+
+// Refuses a grid that was not built for the model (a fatal error).
+void requireGrid(const ExperimentState& e, bool withFaces);
 
 }  // namespace korvex

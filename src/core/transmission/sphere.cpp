@@ -12,7 +12,6 @@
 #include "model/grid_listing.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
-#include "transmission/transmission.hpp"
 
 namespace korvex {
 
@@ -130,10 +129,9 @@ void setTrnsSphere(Run& run) {
   }
 }
 
-void korvexSphere(Run& run) {
-  const ExperimentState& e = run.exp;
-  TransmissionState& tr = run.trans;
-  const float tth = std::fabs(run.refl.ANG[0]);
+void korvexSphere(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out) {
+  TransmissionState& tr = out.factors;
+  const float tth = std::fabs(b.twoTheta);
   // Below 1 degree the first entry is taken, from 180 degrees on the last.
   if (!(tth >= 1.0f)) {
     tr.TXTAL = e.TSPH[0];

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fixedformat/edit_list.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
 #include "transmission/anvils.hpp"
@@ -20,57 +21,44 @@ namespace {
 // the cell's body; no anvil transmission is computed for them.
 constexpr float kPsiLimit = 1.22f;
 
+constexpr char kSteepBeamWarning[] = " REFLECTION WITH PSI > 70 DEG DACABS SET ZERO. CHECK DATA, UB AND BLAXES";
+const ff::EditList kMediumPathWarning(
+    "(' ******WARNING: NEXT REFLECTION HAS PATH',' IN PRESSURE MEDIUM CALCULATED AS ',F6.1,' MICRONS')");
+
 // Angle of a beam to the load axis from its Y component, 0 to pi/2, with
 // the component held to [0, 1] against rounding.
 float axisAngle(float cosine) { return std::acos(std::min(cosine, 1.0f)); }
 
-// Anvil angles and sides of both beams, and TDAC. Returns true when a beam
-// lies beyond the angle the cell can be corrected for.
-bool anvilTransmission(Run& run) {
-  ReflectionRecord& r = run.refl;
-  TransmissionState& tr = run.trans;
+// Anvil angles and sides of both beams, and TDAC.
+void anvilTransmission(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out) {
   // Anvil 1 lies on the -Y side of the crystal, anvil 2 on the +Y side.
-  if (r.DCI[1] < 0.0f) {
-    r.PSI[0] = axisAngle(-r.DCI[1]);
-    r.ISIDE[0] = 1;
+  if (b.DCI[1] < 0.0f) {
+    out.PSI[0] = axisAngle(-b.DCI[1]);
+    out.ISIDE[0] = 1;
   } else {
-    r.PSI[0] = axisAngle(r.DCI[1]);
-    r.ISIDE[0] = 2;
+    out.PSI[0] = axisAngle(b.DCI[1]);
+    out.ISIDE[0] = 2;
   }
-  if (r.DCD[1] > 0.0f) {
-    r.PSI[1] = axisAngle(r.DCD[1]);
-    r.ISIDE[1] = 2;
+  if (b.DCD[1] > 0.0f) {
+    out.PSI[1] = axisAngle(b.DCD[1]);
+    out.ISIDE[1] = 2;
   } else {
-    r.PSI[1] = axisAngle(-r.DCD[1]);
-    r.ISIDE[1] = 1;
+    out.PSI[1] = axisAngle(-b.DCD[1]);
+    out.ISIDE[1] = 1;
   }
 
-  if (r.PSI[0] > kPsiLimit || r.PSI[1] > kPsiLimit) {
-    tr.TDAC = 0.0f;
-    if (!run.state.psiWarningGiven) {
-      warning(run, " REFLECTION WITH PSI > 70 DEG DACABS SET ZERO. CHECK DATA, UB AND BLAXES");
-      run.state.psiWarningGiven = true;
-    }
-    return true;
+  if (out.PSI[0] > kPsiLimit || out.PSI[1] > kPsiLimit) {
+    out.factors.TDAC = 0.0f;
+    out.beyondAnvilLimit = true;
+    out.messages.push_back({TransmissionMessage::Kind::SteepBeam, 0.0f, {}});
+    return;
   }
-  tr.TDAC = 1.0f / (diabs(run.exp, r.PSI[0], r.ISIDE[0]) * diabs(run.exp, r.PSI[1], r.ISIDE[1]));
-  return false;
+  out.factors.TDAC = 1.0f / (diabs(e, out.PSI[0], out.ISIDE[0]) * diabs(e, out.PSI[1], out.ISIDE[1]));
 }
 
-}  // namespace
-
-void itof(Run& run) {
-  const ExperimentState& e = run.exp;
-  ReflectionRecord& r = run.refl;
-  TransmissionState& tr = run.trans;
-
-  bool beyondLimit = false;
-  if (e.DACTYPE > 0) {
-    beyondLimit = anvilTransmission(run);
-  } else {
-    tr.TDAC = 1.0f;
-  }
-
+void crystalTransmission(const ExperimentState& e, const ReflectionBeams& b, CrystalKernel /*kernel*/,
+                         ReflectionTransmission& out) {
+  TransmissionState& tr = out.factors;
   switch (e.MODELTYPE) {
     case 0:
       // No crystal model: the crystal is taken as transparent and fully
@@ -82,17 +70,78 @@ void itof(Run& run) {
       tr.TMED = 1.0f;
       break;
     case 4:
-      korvexSphere(run);
+      korvexSphere(e, b, out);
       tr.TMED = 1.0f;  // no medium is computed around a sphere
       break;
     case 5:
-      korvexFillg(run);
+      korvexFillg(e, b, out);
       break;
     default:
-      korvex(run);
+      korvex(e, b, out);
       break;
   }
-  tr.TRANS = tr.TRANS * tr.TDAC;
+}
+
+}  // namespace
+
+ReflectionBeams beamsOf(const ReflectionRecord& refl) { return {refl.DCI, refl.DCD, refl.ANG[0]}; }
+
+const TransmissionMessage* ReflectionTransmission::fatal() const {
+  if (messages.empty() || messages.back().kind != TransmissionMessage::Kind::Fatal) return nullptr;
+  return &messages.back();
+}
+
+ReflectionTransmission reflectionTransmission(const ExperimentState& e, const ReflectionBeams& b,
+                                              CrystalKernel kernel) {
+  ReflectionTransmission out;
+  try {
+    if (e.DACTYPE > 0) {
+      anvilTransmission(e, b, out);
+    } else {
+      out.factors.TDAC = 1.0f;
+    }
+    crystalTransmission(e, b, kernel, out);
+    out.factors.TRANS = out.factors.TRANS * out.factors.TDAC;
+  } catch (const FatalError& fatal) {
+    // The reflection's computation stops here; the messages raised before
+    // the fault stay ahead of it.
+    out.messages.push_back({TransmissionMessage::Kind::Fatal, 0.0f, fatal.message()});
+  }
+  return out;
+}
+
+void itof(Run& run) {
+  const CrystalKernel kernel = run.state.work.referenceKernel ? CrystalKernel::Reference : CrystalKernel::Fast;
+  applyTransmission(run, reflectionTransmission(run.exp, beamsOf(run.refl), kernel));
+}
+
+void applyTransmission(Run& run, const ReflectionTransmission& t) {
+  const ExperimentState& e = run.exp;
+  ReflectionRecord& r = run.refl;
+  TransmissionState& tr = run.trans;
+
+  for (const TransmissionMessage& m : t.messages) {
+    switch (m.kind) {
+      case TransmissionMessage::Kind::SteepBeam:
+        // Given once per program, not once per reflection or run.
+        if (!run.state.psiWarningGiven) {
+          warning(run, kSteepBeamWarning);
+          run.state.psiWarningGiven = true;
+        }
+        break;
+      case TransmissionMessage::Kind::MediumPath:
+        if (run.files.print.isOpen()) run.files.print.write(kMediumPathWarning, {m.value});
+        break;
+      case TransmissionMessage::Kind::Fatal:
+        error(m.text);
+    }
+  }
+
+  tr = t.factors;
+  if (e.DACTYPE > 0) {
+    r.PSI = t.PSI;
+    r.ISIDE = t.ISIDE;
+  }
 
   // 360/pi in single precision turns 2theta in degrees into theta in radians.
   const float sinth = std::fabs(std::sin(r.ANG[0] / 114.59159851f));
@@ -125,7 +174,7 @@ void itof(Run& run) {
   if (e.DACTYPE > 0) {
     // A beam beyond the opening of its anvil, or beyond the angle the cell
     // can be corrected for at all: listed, counted once, not written.
-    if (beyondLimit || r.PSI[0] > e.PSIMAX[r.ISIDE[0] - 1] || r.PSI[1] > e.PSIMAX[r.ISIDE[1] - 1]) {
+    if (t.beyondAnvilLimit || r.PSI[0] > e.PSIMAX[r.ISIDE[0] - 1] || r.PSI[1] > e.PSIMAX[r.ISIDE[1] - 1]) {
       ++run.counters.NPSI;
       r.STAT[2] = 'D';
     }

@@ -1,17 +1,22 @@
-// Transmission of the crystal, the anvils, the gasket and the medium for the
-// current reflection.
+// From the measured intensity of one reflection to its corrected amplitude:
+// the transmission of the crystal, the anvils, the gasket and the medium,
+// F and sigma(F), the extinction term and the flags for beams the cell spoils.
 #pragma once
+
+#include "transmission/reflection_transmission.hpp"
 
 namespace korvex {
 
 struct Run;
 
-// ITOF: anvil angles and transmission, the crystal routine of the model,
-// F, sigma(F), the extinction term and the "D" / "O" flags.
+// ITOF for the current reflection: its transmission, then applyTransmission.
 void itof(Run& run);
-// SETTRNS_SPHERE: the sphere's grid and its transmission tables (model build).
-void setTrnsSphere(Run& run);
-// CHECK_SHADOW: 1 no corner shadowed, 0 some, -1 all (beams of run.refl).
-int checkShadow(Run& run);
+
+// The rest of ITOF once the reflection's transmission is known: its messages
+// written in order (the steep-beam warning once per program, medium-path
+// notes to the print file, a fatal message raised), the factors into
+// run.trans, the beam angles into the record, F, sigma(F), the extinction
+// term, and the "D" and "O" flags with their counts.
+void applyTransmission(Run& run, const ReflectionTransmission& t);
 
 }  // namespace korvex
