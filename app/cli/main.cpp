@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
                "  korvex run EXP PRT IN OUT [--in-format drevik|shelx] [--out-format tavok|shelx]\n"
                "  korvex build EXP PRT\n"
                "  korvex check EXP\n"
-               "  korvex help [SUBCOMMAND]\n",
+               "  korvex help [SUBCOMMAND]\n"
+               "  run and build with --plots DIR: pictures of the model, the transmission and the gasket's shadow\n",
                "korvex"};
   app.set_version_flag("-V,--version", std::string("korvex ") + KORVEX_VERSION);
   app.require_subcommand(1);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli_dialog.hpp"
+#include "cli_plots.hpp"
 #include "commands.hpp"
 #include "run/controls.hpp"
 #include "run/file_selection.hpp"
@@ -93,6 +94,23 @@ bool filesDistinct(const RunOptions& args) {
   return true;
 }
 
+// --plots needs pictures in this build and a folder to put them in.
+bool plotsUsable(const std::string& dir) {
+  if (dir.empty()) return true;
+  std::string why;
+  if (!plotsAvailable(why)) {
+    std::cerr << "korvex: --plots is not available: " << why << '\n';
+    return false;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::cerr << "korvex: --plots: " << dir << " is not a folder that can be made\n";
+    return false;
+  }
+  return true;
+}
+
 int press(const RunOptions& args, bool fullRun) {
   const auto start = std::chrono::steady_clock::now();
   CliDialog dialog(std::cerr);
@@ -100,6 +118,7 @@ int press(const RunOptions& args, bool fullRun) {
 
   if (fullRun && !formatsKnown(args, dialog)) return kUsage;
   if (!filesDistinct(args)) return kUsage;
+  if (!plotsUsable(args.plotsDir)) return kUsage;
 
   // Slot order, as a user fills the window from the top. The first file
   // that cannot be opened stops here, before a later slot replaces an
@@ -120,6 +139,7 @@ int press(const RunOptions& args, bool fullRun) {
     std::cerr << "korvex: the summary cannot be written to " << args.summaryJson << '\n';
     return kHalted;
   }
+  if (!args.plotsDir.empty() && !writePlots(run, fullRun && !halted, args.plotsDir, args.quiet)) return kHalted;
   return halted ? kHalted : kSuccess;
 }
 

@@ -6,6 +6,9 @@ namespace korvex::cli {
 
 void addSharedOptions(CLI::App& sub, RunOptions& options) {
   sub.add_flag("-q,--quiet", options.quiet, "write nothing to standard output (warnings still go to standard error)");
+  sub.add_option("--plots", options.plotsDir,
+                 "write the pictures (model views, transmission plots, shadow map) as SVG and PNG into DIR")
+      ->type_name("DIR");
 }
 
 void addDataOptions(CLI::App& sub, RunOptions& options) {

@@ -16,9 +16,10 @@ struct RunOptions {
   std::string inFormat, outFormat;
   bool quiet = false;              // nothing on standard output
   std::string summaryJson;         // the run's summary as JSON, when a name is given
+  std::string plotsDir;            // the pictures as SVG and PNG, when a folder is given
 };
 
-// Options that build and run share: --quiet.
+// Options that build and run share: --quiet, --plots.
 void addSharedOptions(CLI::App& sub, RunOptions& options);
 
 // Options of run only: --in-format, --out-format, --summary-json.

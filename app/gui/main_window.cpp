@@ -5,9 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 
 #include "fixedformat/edit_list.hpp"
 #include "group_frame.hpp"
+#include "picture_panel.hpp"
 #include "program_icon.hpp"
 #include "reports/reports.hpp"
 #include "run/controls.hpp"
@@ -29,9 +31,12 @@ struct DialogItem {
   bool enabled;
 };
 
-// The main window, 268 by 258 dialog units, in creation (and tab) order.
+// The controls take 268 by 258 dialog units at the window's left, in
+// creation (and tab) order; the pictures fill the rest.
 constexpr int kWindowWidth = 268;
 constexpr int kWindowHeight = 258;
+constexpr int kPicturesMinimumWidth = 420, kPicturesWidth = 720;
+constexpr int kMinimumHeight = 460, kHeight = 640;
 const DialogItem kControls[] = {
     {1000, Kind::Group, "Experiment File", 12, 5, 230, 30, true},
     {1010, Kind::SunkenLabel, "No file selected", 22, 15, 139, 14, true},
@@ -83,7 +88,10 @@ void MainWindow::build() {
   setWindowTitle(QStringLiteral("Korvex6.1"));
   setWindowIcon(programIcon());
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  setFixedSize(units_.x(kWindowWidth), units_.y(kWindowHeight));
+  const int left = units_.x(kWindowWidth);
+  const int height = units_.y(kWindowHeight);
+  setMinimumSize(left + kPicturesMinimumWidth, std::max(height, kMinimumHeight));
+  resize(left + kPicturesWidth, std::max(height, kHeight));
 
   for (const DialogItem& c : kControls) {
     const QString text = QString::fromLatin1(c.text);
@@ -140,6 +148,13 @@ void MainWindow::build() {
   connectHandler(ctl::kViewPrint, &MainWindow::viewPrt);
   connectHandler(ctl::kViewCif, &MainWindow::viewCif);
   connectHandler(ctl::kViewOutput, &MainWindow::viewOut);
+  for (int id : {ctl::kBuildModel, ctl::kRun})
+    connect(static_cast<QPushButton*>(control(id)), &QPushButton::clicked, this, [this] { refreshPictures(); });
+
+  pictures_ = new PicturePanel(this);
+  pictures_->setGeometry(QRect(units_.x(kWindowWidth), 0, width() - units_.x(kWindowWidth), this->height()));
+  connect(pictures_->newRunButton(), &QPushButton::clicked, this, [this] { newRun(); });
+
   // Exit has no handler of the run code: it ends the window, returning its id.
   connect(static_cast<QPushButton*>(control(ctl::kExit)), &QPushButton::clicked, this, [this] { done(ctl::kExit); });
 }
@@ -173,6 +188,40 @@ std::filesystem::path MainWindow::slotFile(int slot) const {
   const std::filesystem::path& opened = run_->state.openPath[slot - 1];
   if (!opened.empty() && opened.filename() == std::filesystem::path(name)) return opened;
   return inRunFolder(*run_, name);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (pictures_) pictures_->setGeometry(QRect(units_.x(kWindowWidth), 0, width() - units_.x(kWindowWidth), height()));
+}
+
+void MainWindow::refreshPictures() {
+  const Run& r = *run_;
+  pictures_->showModel(r.exp, r.state.MODELBUILT == 1);
+  // A run that ended without a fatal error corrected the data.
+  if (r.state.ended && r.state.HALTED == 0) pictures_->showRun(r.exp, r.listed);
+}
+
+void MainWindow::noteMessage(const QString& kind, std::string_view text) {
+  pictures_->addMessage(kind, toQString(text));
+}
+
+void MainWindow::newRun() {
+  const RunState& old = run_->state;
+  auto fresh = std::make_unique<Run>(layer_);
+  fresh->state.folder = old.folder;
+  fresh->state.FILEBUF = old.FILEBUF;
+  run_ = std::move(fresh);  // the old run's files are closed
+  for (const DialogItem& c : kControls) {
+    if (c.id == 0) continue;
+    if (c.kind == Kind::SunkenLabel || c.kind == Kind::StatusLine) layer_.setText(c.id, c.text);
+    control(c.id)->setEnabled(c.enabled);
+  }
+  run_->state.HALTED = 0;
+  run_->state.MODELBUILT = 0;
+  layer_.setText(ctl::kStatus, "SELECT FILES");
+  pictures_->clearPictures();
+  pictures_->clearMessages();
 }
 
 void MainWindow::viewPrt() { layer_.viewFile(slotFile(2)); }

@@ -1,7 +1,8 @@
 // The main window: the four file slots with their Browse buttons, Build
 // Model, Run, Reset and Exit, the status line, the three view buttons and the
-// origin line. All work happens in the button handlers of the run code; the
-// window only shows what the run code tells it.
+// origin line; beside them the pictures of the model and the run, the
+// messages, and New run. All work happens in the button handlers of the run
+// code; the window only shows what the run code tells it.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "dialog_units.hpp"
 #include "qt_dialog_layer.hpp"
@@ -18,6 +20,8 @@ namespace korvex::gui {
 
 // The one-line text about the program's origin (control 1030).
 inline constexpr const char* kOriginText = "Korvex 6.1 - DAC absorption";
+
+class PicturePanel;
 
 class MainWindow : public QDialog {
   Q_OBJECT
@@ -41,6 +45,15 @@ class MainWindow : public QDialog {
   void viewOut();
   void viewCif();
 
+  // The pictures and messages beside the controls.
+  PicturePanel& pictures() const { return *pictures_; }
+  // A message shown in a box also goes into the message list.
+  void noteMessage(const QString& kind, std::string_view text);
+  // New run: a fresh run with the window as at program start (the message
+  // list emptied, the pictures cleared), keeping the folder and the names
+  // the file dialogs offer, so the same files are quickly chosen again.
+  void newRun();
+
  signals:
   // Every text the run code puts into a control (the status line's history).
   void textSet(int control, const QString& text);
@@ -56,11 +69,15 @@ class MainWindow : public QDialog {
   // The file of slot 2 or 4 where it was opened, whatever folder was
   // chosen last.
   std::filesystem::path slotFile(int slot) const;
+  // After Build Model or Run: the model, and the plots of a finished run.
+  void refreshPictures();
+  void resizeEvent(QResizeEvent* event) override;
 
   QtDialogLayer layer_;
   std::unique_ptr<Run> run_;
   DialogUnits units_;
   std::map<int, QWidget*> controls_;
+  PicturePanel* pictures_ = nullptr;
 };
 
 }  // namespace korvex::gui

@@ -190,11 +190,13 @@ void QtDialogLayer::messageBox(const char* name, int du_height, bool fatal, cons
 }
 
 void QtDialogLayer::fatalBox(std::string_view message) {
+  window_.noteMessage(QStringLiteral("FATAL ERROR"), message);
   messageBox(kFatalBoxName, 121, true, QStringLiteral("FATAL ERROR"), 1021, 1020, 3, QStringLiteral("KORVEX WILL BE HALTED"),
              message);
 }
 
 void QtDialogLayer::warningBox(std::string_view message) {
+  window_.noteMessage(QStringLiteral("WARNING"), message);
   messageBox(kWarningBoxName, 141, false, QStringLiteral("WARNING !!!!!"), 1020, 1048, 4,
              QStringLiteral("PROGRAM EXECUTION WILL CONTINUE"), message);
 }

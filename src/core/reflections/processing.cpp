@@ -109,6 +109,7 @@ void startPass(Run& run) {
   c.NREAD = c.NREJ = c.NTTH = c.NLESS = c.NOUT = c.NPSI = c.NOBSC = 0;
   run.refl.NSEQ = 0;
   resetStatistics(run.stats);
+  run.listed.clear();
 }
 
 // One pass over the data set from its first record.
@@ -156,6 +157,7 @@ PassEnd runPass(Run& run) {
       }
     }
     listReflection(run);
+    run.listed.push_back(listedReflection(r, run.trans, keep));
     if (!keep) continue;
     c.NOUT += 1;
     const bool fits = run.state.IFORMOUT == 1 ? writeShelx(run) : writeTavok(run, iless);

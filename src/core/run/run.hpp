@@ -9,6 +9,7 @@
 
 #include "experiment/experiment_state.hpp"
 #include "fixedformat/text_files.hpp"
+#include "reflections/listed_reflection.hpp"
 #include "reflections/reflection_record.hpp"
 #include "run/dialog_layer.hpp"
 #include "run/run_state.hpp"
@@ -34,6 +35,7 @@ struct Run {
   TransmissionState trans;
   ProcessingCounters counters;
   RunStatistics stats;
+  ListedReflections listed;  // every reflection listed in the last pass, for the pictures
   RunFiles files;
 
   // The local date and time as 24 characters ("Tue Dec  8 00:49:09 2026").
