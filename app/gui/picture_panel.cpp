@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <memory>
@@ -64,13 +65,20 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
   plotLayout->setContentsMargins(0, 0, 0, 0);
   plotChoice_ = new QComboBox(plotTab);
   plotChoice_->setObjectName(QStringLiteral("plotChoice"));
-  plots_ = new PlotView(plotTab);
+  plots_ = new PlotView;
   reflection_ = new QLabel(QStringLiteral("Click a point to name its reflection."), plotTab);
   reflection_->setObjectName(QString::fromLatin1(kReflectionLabelName));
   reflection_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   reflection_->setWordWrap(true);
+  reflection_->setMinimumHeight(2 * reflection_->fontMetrics().lineSpacing() + 4);
+  reflection_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   plotLayout->addWidget(plotChoice_);
-  plotLayout->addWidget(plots_, 1);
+  auto* scroll = new QScrollArea(plotTab);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setWidget(plots_);
+  plotLayout->addWidget(scroll, 1);
   plotLayout->addWidget(reflection_);
   tabs_->addTab(plotTab, QStringLiteral("Transmission"));
   connect(plotChoice_, &QComboBox::currentIndexChanged, this, &PicturePanel::choosePlot);
@@ -88,7 +96,7 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
   layout->addWidget(new QLabel(QStringLiteral("Messages"), this));
   messages_ = new QListWidget(this);
   messages_->setObjectName(QString::fromLatin1(kMessagesName));
-  messages_->setMaximumHeight(110);
+  messages_->setMaximumHeight(90);
   messages_->setWordWrap(true);
   layout->addWidget(messages_);
 }

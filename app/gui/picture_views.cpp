@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "drawing_style.hpp"
 #include "model_painter.hpp"
@@ -83,6 +84,10 @@ PlotView::PlotView(QWidget* parent) : QWidget(parent) {
 void PlotView::setPage(const PlotPage& page) {
   page_ = page;
   selected_ = -1;
+  // Tall pages scroll rather than crush their panels.
+  const int columns = std::max(1, page.columns);
+  const int rows = static_cast<int>((page.panels.size() + columns - 1) / columns);
+  setMinimumHeight(std::max(200, 60 + 170 * rows));
   update();
 }
 

@@ -109,19 +109,23 @@ void paintCulets(QPainter& p, const Mapper& map, const ModelScene& s) {
   p.drawPolygon(outer.rimTop);
   p.drawLine(outer.side1);
   p.drawLine(outer.side2);
-  // Name the anvils where the view shows the load axis upright enough.
-  if (std::fabs(map.view.up[1]) > 0.5) {
-    p.setFont(drawingFont(11));
-    const double left = -s.culetRadius;
-    const Dir3 edge{left * map.view.right[0], 0, left * map.view.right[2]};
-    const bool upright = map.view.up[1] > 0;
-    drawLabel(p, map(Dir3{edge[0], 0, edge[2]}) + QPointF(0, upright ? 4 : -4),
-              QStringLiteral("anvil 1, culet y = 0"), Qt::AlignLeft | (upright ? Qt::AlignTop : Qt::AlignBottom),
-              colours::kGasket.darker(200));
-    drawLabel(p, map(Dir3{edge[0], s.thickness, edge[2]}) + QPointF(0, upright ? -4 : 4),
-              QStringLiteral("anvil 2, culet y = %1 \u00b5m").arg(s.thickness),
-              Qt::AlignLeft | (upright ? Qt::AlignBottom : Qt::AlignTop), colours::kGasket.darker(200));
-  }
+  p.restore();
+}
+
+// Names the anvils beside the gasket, where the view shows the load axis
+// upright enough.
+void paintCuletLabels(QPainter& p, const Mapper& map, const ModelScene& s) {
+  if (!s.gasket || std::fabs(map.view.up[1]) <= 0.5) return;
+  p.save();
+  p.setFont(drawingFont(11));
+  const double left = -s.culetRadius;
+  const Dir3 edge{left * map.view.right[0], 0, left * map.view.right[2]};
+  const bool upright = map.view.up[1] > 0;
+  drawLabel(p, map(Dir3{edge[0], 0, edge[2]}) + QPointF(0, upright ? 4 : -4), QStringLiteral("anvil 1, culet y = 0"),
+            Qt::AlignLeft | (upright ? Qt::AlignTop : Qt::AlignBottom), colours::kGasket.darker(200));
+  drawLabel(p, map(Dir3{edge[0], s.thickness, edge[2]}) + QPointF(0, upright ? -4 : 4),
+            QStringLiteral("anvil 2, culet y = %1 \u00b5m").arg(s.thickness),
+            Qt::AlignLeft | (upright ? Qt::AlignBottom : Qt::AlignTop), colours::kGasket.darker(200));
   p.restore();
 }
 
@@ -130,15 +134,34 @@ void paintHole(QPainter& p, const Mapper& map, const ModelScene& s, bool filled)
   if (!s.gasket) return;
   const CylinderShape hole = cylinder(map, s.holeRadius, s.thickness);
   p.save();
-  if (filled) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(colours::kCrystal);
-    p.drawPath(hole.body);
-  }
   p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(filled ? colours::kCrystal.darker(170) : colours::kHole, 1.4));
-  p.drawPolygon(hole.rim0);
-  p.drawPolygon(hole.rimTop);
+  if (!filled) {
+    // The wall only: the crystal inside is seen through it.
+    p.setPen(QPen(colours::kHole, 1.4));
+    p.drawPolygon(hole.rim0);
+    p.drawPolygon(hole.rimTop);
+    p.drawLine(hole.side1);
+    p.drawLine(hole.side2);
+    p.restore();
+    return;
+  }
+  // A solid cylinder: the wall darker than the end towards the viewer, and of
+  // the far end only the half in front.
+  const bool topTowardsViewer = map.view.out[1] > 0;
+  p.setPen(Qt::NoPen);
+  p.setBrush(colours::kCrystal.darker(115));
+  p.drawPath(hole.body);
+  p.setBrush(colours::kCrystal.lighter(112));
+  p.drawPolygon(topTowardsViewer ? hole.rimTop : hole.rim0);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(colours::kCrystal.darker(200), 1.4));
+  p.drawPolygon(topTowardsViewer ? hole.rimTop : hole.rim0);
+  const QPolygonF& far = topTowardsViewer ? hole.rim0 : hole.rimTop;
+  for (int i = 0; i < far.size(); ++i) {
+    const double t = 2 * M_PI * (i + 0.5) / far.size();
+    const Dir3 onRim{std::cos(t), 0, std::sin(t)};
+    if (dot(onRim, map.view.out) > 0) p.drawLine(far[i], far[(i + 1) % far.size()]);
+  }
   p.drawLine(hole.side1);
   p.drawLine(hole.side2);
   p.restore();
@@ -351,6 +374,7 @@ double paintModel(QPainter& p, const QRectF& rect, const ModelScene& scene, cons
     paintHole(p, map, scene, false);
   }
   paintMisplaced(p, map, scene);
+  paintCuletLabels(p, map, scene);
 
   p.setFont(drawingFont(14, true));
   drawLabel(p, rect.topLeft() + QPointF(10, 6), title, Qt::AlignLeft | Qt::AlignTop, colours::kInk, false);

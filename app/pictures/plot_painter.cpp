@@ -39,20 +39,35 @@ Frame paintAxes(QPainter& p, const QRectF& box, const Axis& x, const Axis& y, co
   double labelWidth = 0;
   for (double v = y.min; v <= y.max + y.step / 2; v += y.step)
     labelWidth = std::max(labelWidth, m.horizontalAdvance(QString::number(v, 'f', dy)));
+
   const double top = box.top() + 18, bottom = box.bottom() - 2 * m.height() - 6;
   const Frame f{QRectF(QPointF(box.left() + labelWidth + 10, top), QPointF(box.right() - 10, bottom)), x, y};
+  // Every tick gets a grid line; labels only as densely as they fit.
+  const int ny = static_cast<int>(std::lround((y.max - y.min) / y.step));
+  const int nx = static_cast<int>(std::lround((x.max - x.min) / x.step));
+  const double yPixels = f.plot.height() / std::max(ny, 1);
+  double xLabelWidth = 0;
+  for (int i = 0; i <= nx; ++i)
+    xLabelWidth = std::max(xLabelWidth, m.horizontalAdvance(QString::number(x.min + i * x.step, 'f', dx)));
+  const double xPixels = f.plot.width() / std::max(nx, 1);
+  const int yEvery = std::max(1, static_cast<int>(std::ceil(1.2 * m.height() / yPixels)));
+  const int xEvery = std::max(1, static_cast<int>(std::ceil((xLabelWidth + 8) / xPixels)));
   p.setPen(QPen(colours::kGrid, 1.0));
-  for (double v = y.min; v <= y.max + y.step / 2; v += y.step) p.drawLine(f(x.min, v), f(x.max, v));
-  for (double v = x.min; v <= x.max + x.step / 2; v += x.step) p.drawLine(f(v, y.min), f(v, y.max));
+  for (int i = 0; i <= ny; ++i) p.drawLine(f(x.min, y.min + i * y.step), f(x.max, y.min + i * y.step));
+  for (int i = 0; i <= nx; ++i) p.drawLine(f(x.min + i * x.step, y.min), f(x.min + i * x.step, y.max));
   p.setPen(QPen(colours::kInk, 1.0));
   p.setBrush(Qt::NoBrush);
   p.drawRect(f.plot);
-  for (double v = y.min; v <= y.max + y.step / 2; v += y.step)
+  for (int i = 0; i <= ny; i += yEvery) {
+    const double v = y.min + i * y.step;
     drawLabel(p, f(x.min, v) - QPointF(4, 0), QString::number(v, 'f', dy), Qt::AlignRight | Qt::AlignVCenter,
               colours::kInk, false);
-  for (double v = x.min; v <= x.max + x.step / 2; v += x.step)
+  }
+  for (int i = 0; i <= nx; i += xEvery) {
+    const double v = x.min + i * x.step;
     drawLabel(p, f(v, y.min) + QPointF(0, 3), QString::number(v, 'f', dx), Qt::AlignHCenter | Qt::AlignTop, colours::kInk,
               false);
+  }
   drawLabel(p, QPointF(f.plot.center().x(), box.bottom() - 2), QString::fromStdString(x.label),
             Qt::AlignHCenter | Qt::AlignBottom, colours::kInk, false);
   p.setFont(drawingFont(11, true));
@@ -65,7 +80,7 @@ void paintLegend(QPainter& p, const QRectF& rect, const PlotPage& page) {
   int counts[3] = {0, 0, 0};
   if (!page.panels.empty())
     for (const PlotPoint& pt : page.panels.front().points) ++counts[static_cast<int>(pt.kind)];
-  const char* names[] = {"written", "beyond an anvil's opening (D)", "obscured by the gasket (O)"};
+  const char* names[] = {"written", "beyond an anvil's opening (D)", "obscured by the gasket (O, not D)"};
   p.save();
   p.setFont(drawingFont(11));
   const QFontMetricsF m(p.font());

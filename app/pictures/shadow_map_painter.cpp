@@ -79,6 +79,9 @@ void paintDisc(QPainter& p, const QPointF& centre, double radius, const ShadowMa
         for (const Vec3& beam : {r.dci, r.dcd}) {
           const MapPosition m = mapPosition(beam);
           if (m.anvil != map.anvil) continue;
+          // Of a reflection beyond an opening, only the beam that lies beyond
+          // it is marked: the other may be well inside its anvil's opening.
+          if (kind == PointKind::BeyondOpening && !(m.psi > openingDegrees)) continue;
           const QPointF at = discPoint(centre, radius, std::min(m.psi, 90.0), m.azimuth);
           if (kind == PointKind::Written) {
             // Dark dots with a light rim read on every colour of the scale.

@@ -3,6 +3,9 @@
 // whole run on the shipped example, a fatal error, the boxes and the viewer.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTabWidget>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,6 +22,7 @@
 #include "dialog_units.hpp"
 #include "main_window.hpp"
 #include "picture_panel.hpp"
+#include "picture_views.hpp"
 #include "run/controls.hpp"
 #include "text_viewer.hpp"
 
@@ -416,12 +420,6 @@ class MainWindowTest : public QObject {
       QVERIFY2(fs::file_size(in(f)) > 0, f);
     }
 
-    // The window as it stands after a successful run.
-    const QPixmap shot = w->grab();
-    QVERIFY(shot.save(tmp->filePath("screenshot.png")));
-    if (qEnvironmentVariableIsSet("KORVEX_UPDATE_SCREENSHOT"))
-      QVERIFY(shot.save(QStringLiteral(KORVEX_SOURCE_DIR "/docs/screenshot.png")));
-
     // The three view buttons show the three files.
     auto viewed = [&](int button, const char* file, const char* firstWords) {
       answers.queue.push_back(closeViewer([=, this](TextViewer& v) {
@@ -441,6 +439,76 @@ class MainWindowTest : public QObject {
     click(ctl::kExit);
     QCOMPARE(w->result(), ctl::kExit);
     QVERIFY(!w->isVisible());
+  }
+
+  void picturesFillAfterBuildAndRunAndNewRunStartsAgain() {
+    // The platelet of the golden cell case, in a type 1 cell with a gasket.
+    const fs::path cell = fs::path(KORVEX_SOURCE_DIR) / "tests/golden/cases/corners_type1_gasket_medium/input";
+    for (const char* f : {"plate.exp", "plate.int"}) copyFile(cell / f, in(f));
+    PicturePanel& panel = w->pictures();
+    auto chooseFiles = [&] {
+      browse(1, choose(in("plate.exp")));
+      browse(2, choose(in("plate.prt")));
+      browse(3, choose(in("plate.int")));
+      browse(4, choose(in("plate.hkl")));
+    };
+    chooseFiles();
+    QVERIFY(!panel.modelView()->hasScene());
+    click(ctl::kBuildModel);
+    QVERIFY(panel.modelView()->hasScene());
+    QVERIFY(panel.shadowView()->hasPicture());
+    QVERIFY(panel.plotView()->page().panels.empty());
+
+    // The axis views, a drag that turns the model, and back.
+    ModelView& model = *panel.modelView();
+    const pictures::View alongY = pictures::standardView(pictures::StandardView::AlongY);
+    panel.findChild<QPushButton*>(QStringLiteral("viewAlongy"))->click();
+    QCOMPARE(model.view().out, alongY.out);
+    QTest::mousePress(&model, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(&model, QPoint(160, 130));
+    QTest::mouseRelease(&model, Qt::LeftButton, {}, QPoint(160, 130));
+    QVERIFY(model.view().out != alongY.out);
+    panel.findChild<QPushButton*>(QStringLiteral("viewAlongy"))->click();
+    QCOMPARE(model.view().out, alongY.out);
+
+    click(ctl::kRun);
+    QCOMPARE(label(*w, ctl::kStatus), QStringLiteral("KORVEX FINISHED SUCCESSFULLY"));
+    PlotView& plots = *panel.plotView();
+    QCOMPARE(plots.page().panels.size(), std::size_t{5});  // against 2theta: overall and four factors
+    QVERIFY(panel.histogramView()->hasPicture());
+    panel.tabs()->setCurrentIndex(1);
+    plots.repaint();
+    QVERIFY(!plots.places().empty());
+    // A click on a point names its reflection.
+    const pictures::PointPlace place = plots.places().front();
+    QTest::mouseClick(&plots, Qt::LeftButton, {}, place.at.toPoint());
+    const ListedReflection& r = w->run().listed[static_cast<std::size_t>(plots.selected())];
+    QVERIFY(panel.reflectionLabel()->text().startsWith(QStringLiteral("Reflection %1: h k l = %2 %3 %4")
+                                                          .arg(r.seq).arg(r.hkl[0]).arg(r.hkl[1]).arg(r.hkl[2])));
+    panel.plotChoice()->setCurrentIndex(1);
+    QCOMPARE(plots.page().panels.size(), std::size_t{10});  // against psi of either beam
+
+    // The window as it stands after a run in a cell.
+    const QPixmap shot = w->grab();
+    QVERIFY(shot.save(tmp->filePath("screenshot.png")));
+    if (qEnvironmentVariableIsSet("KORVEX_UPDATE_SCREENSHOT"))
+      QVERIFY(shot.save(QStringLiteral(KORVEX_SOURCE_DIR "/docs/screenshot.png")));
+
+    // New run: the window as at program start, then the same files again.
+    QCOMPARE(enabledButtons(*w), (QList<int>{3, 1017, 1018, 1019}));
+    panel.newRunButton()->click();
+    QCOMPARE(enabledButtons(*w), (QList<int>{1001, 1006, 1012, 1015, 1004, 3}));
+    QCOMPARE(label(*w, ctl::kStatus), QStringLiteral("SELECT FILES"));
+    for (int id : {1010, 1008, 1011, 1014}) QCOMPARE(label(*w, id), QStringLiteral("No file selected"));
+    QVERIFY(!panel.modelView()->hasScene());
+    QVERIFY(plots.page().panels.empty());
+    QCOMPARE(panel.messages()->count(), 0);
+    QCOMPARE(w->run().state.ended, false);
+    chooseFiles();
+    click(ctl::kRun);
+    QCOMPARE(label(*w, ctl::kStatus), QStringLiteral("KORVEX FINISHED SUCCESSFULLY"));
+    QVERIFY(panel.modelView()->hasScene());
+    QCOMPARE(plots.page().panels.size(), std::size_t{5});
   }
 
   void fatalErrorShowsTheBoxAndHaltsTheRun() {
@@ -478,6 +546,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(label(*w, ctl::kStatus), QStringLiteral("KORVEX HALTED"));
     QCOMPARE(enabledButtons(*w), (QList<int>{3, 1017}));
     QCOMPARE(w->run().state.HALTED, 1);
+    // The message also stays in the window's list.
+    QCOMPARE(w->pictures().messages()->count(), 1);
+    QVERIFY(w->pictures().messages()->item(0)->text().startsWith(QStringLiteral("FATAL ERROR: UB MISSING FROM EXP FILE")));
   }
 
   void boxesShowTheirTextsAndTheWholeMessage() {

@@ -137,7 +137,7 @@ Axis roundAxis(double lo, double hi, std::string label, double minSpan) {
   const double p = std::pow(10.0, std::floor(std::log10(raw)));
   double step = 10 * p;
   for (double m : {1.0, 2.0, 2.5, 5.0})
-    if (m * p >= raw) {
+    if (m * p >= raw * (1 - 1e-9)) {
       step = m * p;
       break;
     }
