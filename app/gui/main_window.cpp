@@ -212,6 +212,7 @@ void MainWindow::newRun() {
   fresh->state.folder = old.folder;
   fresh->state.FILEBUF = old.FILEBUF;
   run_ = std::move(fresh);  // the old run's files are closed
+  layer_.clearNotes();
   for (const DialogItem& c : kControls) {
     if (c.id == 0) continue;
     if (c.kind == Kind::SunkenLabel || c.kind == Kind::StatusLine) layer_.setText(c.id, c.text);

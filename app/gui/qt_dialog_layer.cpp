@@ -151,6 +151,7 @@ void QtDialogLayer::setText(int control, std::string_view text) {
 void QtDialogLayer::note(std::string_view text) {
   // Shown in the status line until the run moves on, and kept in its tip.
   notes_ << QStringLiteral("Note: ") + toQString(text);
+  window_.noteMessage(QStringLiteral("NOTE"), text);
   setText(ctl::kStatus, notes_.back().toStdString());
   redraw();
 }

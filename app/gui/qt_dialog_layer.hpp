@@ -55,6 +55,8 @@ class QtDialogLayer : public DialogLayer {
   void fatalBox(std::string_view message) override;
   void warningBox(std::string_view message) override;
   void note(std::string_view text) override;
+  // Forgets the notes of the run (New run).
+  void clearNotes() { notes_.clear(); }
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
   std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path& file) override;

@@ -445,6 +445,7 @@ class MainWindowTest : public QObject {
     // The platelet of the golden cell case, in a type 1 cell with a gasket.
     const fs::path cell = fs::path(KORVEX_SOURCE_DIR) / "tests/golden/cases/corners_type1_gasket_medium/input";
     for (const char* f : {"plate.exp", "plate.int"}) copyFile(cell / f, in(f));
+    std::ofstream(in("plate.exp"), std::ios::app) << "MEASURED AT 4.2 GPA\n";  // no card: a note
     PicturePanel& panel = w->pictures();
     auto chooseFiles = [&] {
       browse(1, choose(in("plate.exp")));
@@ -458,6 +459,8 @@ class MainWindowTest : public QObject {
     QVERIFY(panel.modelView()->hasScene());
     QVERIFY(panel.shadowView()->hasPicture());
     QVERIFY(panel.plotView()->page().panels.empty());
+    QCOMPARE(panel.messages()->count(), 1);
+    QCOMPARE(panel.messages()->item(0)->text(), QStringLiteral("NOTE: line 28 not read as a card: MEASURED AT 4.2 GPA"));
 
     // The axis views, a drag that turns the model, and back.
     ModelView& model = *panel.modelView();
