@@ -140,6 +140,44 @@ TEST(CommandLine, BuildsTheShippedExample) {
   EXPECT_TRUE(contains(test::readFile(dir / "quartz.prt"), "KORVEX"));
 }
 
+TEST(CommandLine, PlotsOfABuildAndOfABuildThatStopped) {
+  test::TempDir dir;
+  const std::filesystem::path cell = KORVEX_SOURCE_DIR "/tests/golden/cases/corners_type1_gasket_medium/input";
+  std::string exp = test::readFile(cell / "plate.exp");
+  test::writeFile(dir / "plate.exp", exp);
+#ifdef KORVEX_HAS_PICTURES
+  // The model in four views and the gasket's shadow map.
+  Result r = korvexIn(dir.path(), "build plate.exp plate.prt --plots pics");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "pictures: 5 in pics (SVG and PNG)\n");
+  EXPECT_EQ(r.err, "");
+  for (const char* f : {"model_along_x.svg", "model_oblique.png", "shadow_map.svg"})
+    EXPECT_GT(std::filesystem::file_size(dir / "pics" / f), 1000u) << f;
+  // A hole too narrow for the crystal stops the build; the model is still
+  // drawn, as it stood, for the user to see why.
+  exp.replace(exp.find("DAC GASKET 40 75"), 16, "DAC GASKET 40 45");
+  test::writeFile(dir / "narrow.exp", exp);
+  r = korvexIn(dir.path(), "build narrow.exp narrow.prt --plots narrow -q");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(contains(r.err, "CRYSTAL MODEL DOES NOT FIT INTO GASKET HOLE")) << r.err;
+  EXPECT_TRUE(contains(r.err, "korvex: the run halted: the model is drawn as it stood")) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "narrow" / "model_along_y.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "narrow" / "shadow_map.png"));
+  // A folder that cannot be made is a usage error before anything is done.
+  test::writeFile(dir / "afile", "");
+  r = korvexIn(dir.path(), "build plate.exp other.prt --plots afile");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir / "other.prt"));
+#else
+  // Built without Qt: everything but --plots, which says why.
+  const Result r = korvexIn(dir.path(), "build plate.exp plate.prt --plots pics");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(contains(r.err, "--plots is not available: this korvex was built without Qt 6")) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "plate.prt"));
+  EXPECT_EQ(korvexIn(dir.path(), "build plate.exp plate.prt -q").status, 0);
+#endif
+}
+
 TEST(CommandLine, RunEndsWithASummaryLineAndWritesItsJson) {
   test::TempDir dir;
   for (const char* name : {"quartz.exp", "quartz.int"})
