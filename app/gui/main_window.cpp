@@ -148,8 +148,9 @@ void MainWindow::build() {
   connectHandler(ctl::kViewPrint, &MainWindow::viewPrt);
   connectHandler(ctl::kViewCif, &MainWindow::viewCif);
   connectHandler(ctl::kViewOutput, &MainWindow::viewOut);
-  for (int id : {ctl::kBuildModel, ctl::kRun})
-    connect(static_cast<QPushButton*>(control(id)), &QPushButton::clicked, this, [this] { refreshPictures(); });
+  connect(static_cast<QPushButton*>(control(ctl::kBuildModel)), &QPushButton::clicked, this, [this] { refreshPictures(true); });
+  connect(static_cast<QPushButton*>(control(ctl::kRun)), &QPushButton::clicked, this, [this] { refreshPictures(false); });
+  connect(static_cast<QPushButton*>(control(ctl::kReset)), &QPushButton::clicked, this, [this] { modelShown_ = false; });
 
   pictures_ = new PicturePanel(this);
   pictures_->setGeometry(QRect(units_.x(kWindowWidth), 0, width() - units_.x(kWindowWidth), this->height()));
@@ -195,9 +196,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   if (pictures_) pictures_->setGeometry(QRect(units_.x(kWindowWidth), 0, width() - units_.x(kWindowWidth), height()));
 }
 
-void MainWindow::refreshPictures() {
+void MainWindow::refreshPictures(bool afterBuild) {
   const Run& r = *run_;
-  pictures_->showModel(r.exp, r.state.MODELBUILT == 1);
+  // Run builds the model itself unless Build Model already did.
+  if (afterBuild || !modelShown_) pictures_->showModel(r.exp, r.state.MODELBUILT == 1);
+  modelShown_ = afterBuild && r.state.MODELBUILT == 1;
   // A run that ended without a fatal error corrected the data.
   if (r.state.ended && r.state.HALTED == 0) pictures_->showRun(r.exp, r.listed);
 }
@@ -212,6 +215,7 @@ void MainWindow::newRun() {
   fresh->state.folder = old.folder;
   fresh->state.FILEBUF = old.FILEBUF;
   run_ = std::move(fresh);  // the old run's files are closed
+  modelShown_ = false;
   layer_.clearNotes();
   for (const DialogItem& c : kControls) {
     if (c.id == 0) continue;

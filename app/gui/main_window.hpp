@@ -70,7 +70,7 @@ class MainWindow : public QDialog {
   // chosen last.
   std::filesystem::path slotFile(int slot) const;
   // After Build Model or Run: the model, and the plots of a finished run.
-  void refreshPictures();
+  void refreshPictures(bool afterBuild);
   void resizeEvent(QResizeEvent* event) override;
 
   QtDialogLayer layer_;
@@ -78,6 +78,7 @@ class MainWindow : public QDialog {
   DialogUnits units_;
   std::map<int, QWidget*> controls_;
   PicturePanel* pictures_ = nullptr;
+  bool modelShown_ = false;  // the model of the present build is in the picture panel
 };
 
 }  // namespace korvex::gui

@@ -102,6 +102,7 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
 }
 
 void PicturePanel::showModel(const ExperimentState& e, bool built) {
+  maps_.reset();
   if (!hasModelToDraw(e)) {
     model_->clear();
     shadow_->clear();
@@ -109,7 +110,7 @@ void PicturePanel::showModel(const ExperimentState& e, bool built) {
   }
   model_->setScene(modelScene(e), built ? QString() : QStringLiteral("the build stopped"));
   if (hasShadowMap(e)) {
-    auto maps = std::make_shared<const std::array<ShadowMap, 2>>(shadowMaps(e));
+    auto maps = maps_ = std::make_shared<const std::array<ShadowMap, 2>>(shadowMaps(e));
     const std::array<float, 2> openings = e.PSIMAX;
     shadow_->setPainter([maps, openings](QPainter& p, const QRectF& r) { paintShadowMaps(p, r, *maps, openings, nullptr); });
   } else {
@@ -131,7 +132,8 @@ void PicturePanel::showRun(const ExperimentState& e, const ListedReflections& li
   auto histogram = std::make_shared<const Histogram>(correctionHistogram(listed));
   histogram_->setPainter([histogram](QPainter& p, const QRectF& r) { paintHistogram(p, r, *histogram); });
   if (hasShadowMap(e)) {
-    auto maps = std::make_shared<const std::array<ShadowMap, 2>>(shadowMaps(e));
+    if (!maps_) maps_ = std::make_shared<const std::array<ShadowMap, 2>>(shadowMaps(e));
+    auto maps = maps_;
     auto beams = std::make_shared<const ListedReflections>(listed);
     const std::array<float, 2> openings = e.PSIMAX;
     shadow_->setPainter(
@@ -148,6 +150,7 @@ void PicturePanel::clearPictures() {
   histogram_->clear();
   shadow_->clear();
   listed_.clear();
+  maps_.reset();
   twoTheta_ = psi_ = PlotPage();
   plotChoice_->clear();
   reflection_->setText(QStringLiteral("Click a point to name its reflection."));

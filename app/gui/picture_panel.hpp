@@ -5,8 +5,11 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+#include <memory>
 
 #include "experiment/experiment_state.hpp"
+#include "pictures/shadow_map.hpp"
 #include "pictures/transmission_plots.hpp"
 #include "reflections/listed_reflection.hpp"
 
@@ -70,6 +73,8 @@ class PicturePanel : public QWidget {
   PictureView* shadow_;
   QListWidget* messages_;
   ListedReflections listed_;
+  // The shadow maps of the model shown, computed once for Build Model and Run.
+  std::shared_ptr<const std::array<pictures::ShadowMap, 2>> maps_;
   pictures::PlotPage twoTheta_, psi_;
 };
 
