@@ -274,38 +274,44 @@ void arrow(QPainter& p, const QPointF& from, const QPointF& to) {
   p.restore();
 }
 
-// The phi-axis frame and, with an orientation matrix, a*, b*, c*, as seen
-// in this view.
+// The phi-axis frame and, beside it with an orientation matrix, a*, b*, c*,
+// as seen in this view.
 void paintAxes(QPainter& p, const QRectF& rect, const View& view, const ModelScene& s) {
-  const double len = 36;
-  const QPointF o(rect.left() + 62, rect.bottom() - 56);
+  const double len = 38;
   p.save();
   p.setFont(drawingFont(11, true));
-  auto tip = [&](const Dir3& d, double l) { return o + QPointF(l * dot(view.right, d), -l * dot(view.up, d)); };
-  auto draw = [&](const Dir3& d, const QString& name, const QColor& colour, Qt::PenStyle style, double l) {
-    p.setPen(QPen(colour, 1.6, style));
-    const QPointF t = tip(d, l);
-    if (std::hypot(t.x() - o.x(), t.y() - o.y()) < 3) {
-      // Pointing at or away from the viewer: a dot or a cross in a circle.
+  auto draw = [&](const QPointF& o, const Dir3& d, const QString& name, const QColor& colour) {
+    p.setPen(QPen(colour, 1.8));
+    const QPointF t = o + QPointF(len * dot(view.right, d), -len * dot(view.up, d));
+    if (std::hypot(t.x() - o.x(), t.y() - o.y()) < 4) {
+      // Along the line of sight: a dot for towards the viewer, a cross for away.
       p.setBrush(Qt::NoBrush);
-      p.drawEllipse(o, 4.0, 4.0);
-      if (dot(view.out, d) > 0) p.drawPoint(o);
-      drawLabel(p, o + QPointF(6, -6), name + (dot(view.out, d) > 0 ? QStringLiteral(" (towards you)") : QStringLiteral(" (away)")),
-                Qt::AlignLeft | Qt::AlignBottom, colour, false);
+      p.drawEllipse(o, 5.0, 5.0);
+      const bool towards = dot(view.out, d) > 0;
+      if (towards) {
+        p.setBrush(colour);
+        p.drawEllipse(o, 1.5, 1.5);
+      } else {
+        p.drawLine(o + QPointF(-3.5, -3.5), o + QPointF(3.5, 3.5));
+        p.drawLine(o + QPointF(-3.5, 3.5), o + QPointF(3.5, -3.5));
+      }
+      drawLabel(p, o + QPointF(8, -8), name, Qt::AlignLeft | Qt::AlignBottom, colour, false);
       return;
     }
     arrow(p, o, t);
-    const QPointF past = tip(d, l + 9);
-    drawLabel(p, past, name, Qt::AlignHCenter | Qt::AlignVCenter, colour, false);
+    const QPointF u = (t - o) / std::hypot(t.x() - o.x(), t.y() - o.y());
+    drawLabel(p, t + 9 * u, name, Qt::AlignHCenter | Qt::AlignVCenter, colour, false);
   };
+  const QPointF frame(rect.left() + 62, rect.bottom() - 58);
+  draw(frame, {1, 0, 0}, QStringLiteral("x"), QColor(200, 40, 40));
+  draw(frame, {0, 1, 0}, QStringLiteral("y"), QColor(30, 140, 40));
+  draw(frame, {0, 0, 1}, QStringLiteral("z"), QColor(40, 70, 200));
   if (s.reciprocal) {
+    const QPointF reciprocal = frame + QPointF(120, 0);
     const char* names[] = {"a*", "b*", "c*"};
     for (int j = 0; j < 3; ++j)
-      draw(s.reciprocalAxes[j], QString::fromLatin1(names[j]), QColor(110, 110, 110), Qt::DashLine, len * 0.8);
+      draw(reciprocal, s.reciprocalAxes[j], QString::fromLatin1(names[j]), QColor(90, 90, 90));
   }
-  draw({1, 0, 0}, QStringLiteral("x"), QColor(200, 40, 40), Qt::SolidLine, len);
-  draw({0, 1, 0}, QStringLiteral("y"), QColor(30, 140, 40), Qt::SolidLine, len);
-  draw({0, 0, 1}, QStringLiteral("z"), QColor(40, 70, 200), Qt::SolidLine, len);
   p.restore();
 }
 
