@@ -73,6 +73,16 @@ CylinderShape cylinder(const Mapper& map, double radius, double top) {
   return c;
 }
 
+// Both rims and the grazing lines of a cylinder.
+void drawOutline(QPainter& p, const CylinderShape& c, const QPen& pen) {
+  p.setBrush(Qt::NoBrush);
+  p.setPen(pen);
+  p.drawPolygon(c.rim0);
+  p.drawPolygon(c.rimTop);
+  p.drawLine(c.side1);
+  p.drawLine(c.side2);
+}
+
 // The gasket between the culets, with the hole cut out of it, so that a side
 // view shows it in section on both sides of the hole; or, in a cell without
 // a gasket, the culet of anvil 1.
@@ -103,12 +113,7 @@ void paintCulets(QPainter& p, const Mapper& map, const ModelScene& s) {
   } else {
     p.drawPolygon(map.view.out[1] > 0 ? hole.rimTop : hole.rim0);
   }
-  p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(colours::kGasket, 1.0));
-  p.drawPolygon(outer.rim0);
-  p.drawPolygon(outer.rimTop);
-  p.drawLine(outer.side1);
-  p.drawLine(outer.side2);
+  drawOutline(p, outer, QPen(colours::kGasket, 1.0));
   p.restore();
 }
 
@@ -137,11 +142,7 @@ void paintHole(QPainter& p, const Mapper& map, const ModelScene& s, bool filled)
   p.setBrush(Qt::NoBrush);
   if (!filled) {
     // The wall only: the crystal inside is seen through it.
-    p.setPen(QPen(colours::kHole, 1.4));
-    p.drawPolygon(hole.rim0);
-    p.drawPolygon(hole.rimTop);
-    p.drawLine(hole.side1);
-    p.drawLine(hole.side2);
+    drawOutline(p, hole, QPen(colours::kHole, 1.4));
     p.restore();
     return;
   }
