@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "transmission/gasket.hpp"
+#include "transmission/reflection_transmission.hpp"
+
 namespace korvex::pictures {
 
 namespace {
@@ -10,12 +13,9 @@ constexpr double kDegree = M_PI / 180.0;
 constexpr float kGrazing = 0.174f;
 
 // Whether a beam from p in direction d leaves the gasket layer through the
-// hole: its exit point on the culet it heads for lies within the hole's
-// radius, with the margin of the shadow test of the correction.
-bool throughHole(const ExperimentState& e, const Vec3& d, float x, float y, float z) {
-  const float s = d[1] > 0.0f ? (y - e.GASKETT) / d[1] : y / d[1];
-  const float ex = x - s * d[0], ez = z - s * d[2];
-  return !(ex * ex + ez * ez - e.GASKETR * e.GASKETR > 0.001f);
+// hole, by the correction's own shadow test with both beams along d.
+bool throughHole(const ExperimentState& e, const ReflectionBeams& beams, const Vec3& p) {
+  return ishadow(e, beams, p).code == kShadowNone;
 }
 
 }  // namespace
@@ -43,13 +43,14 @@ MapPosition mapPosition(const Vec3& beam) {
 float illuminatedFraction(const ExperimentState& e, const Vec3& beam) {
   if (std::fabs(beam[1]) < kGrazing || !(e.VOLUME > 0.0f)) return 0.0f;
   const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
+  const ReflectionBeams beams{beam, beam, 0.0f};
   double lit = 0;
   for (int i = 0; i < nx; ++i) {
     double sy = 0;
     for (int j = 0; j < ny; ++j) {
       double sz = 0;
       for (int k = 0; k < nz; ++k)
-        if (throughHole(e, beam, e.XG[i], e.YG[i][j], e.ZG[i][j][k])) sz += e.WZ[i][j][k];
+        if (throughHole(e, beams, {e.XG[i], e.YG[i][j], e.ZG[i][j][k]})) sz += e.WZ[i][j][k];
       sy += sz * e.WY[i][j];
     }
     lit += sy * e.WX[i];
