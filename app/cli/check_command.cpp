@@ -20,7 +20,11 @@ namespace {
 int check(const std::string& exp) {
   CliDialog dialog(std::cerr);
   Run run(dialog);
-  if (!openSlot(run, 1, exp)) return kUsage;
+  std::string failure;
+  if (!openSlot(run, 1, exp, &failure)) {
+    std::cerr << "korvex: " << failure << '\n';
+    return kUsage;
+  }
   runCheck(run);
   const bool built = run.state.HALTED != 1 && run.state.MODELBUILT == 1;
   std::cout << "Experiment file   " << exp << '\n';

@@ -4,8 +4,10 @@
 //
 // Exit status: 0 finished; 1 halted on a fatal error; 2 a usage error (bad
 // arguments, a reflection file whose format neither its extension nor a flag
-// gives, or a file that cannot be opened). Nothing is pressed after a usage
-// error, so no run writes a partial report.
+// gives, or a file that cannot be opened, a print file in use by another run
+// among them); 128 + the signal when an interrupt or termination stopped the
+// run (130, 143). Nothing is pressed after a usage error, so no run writes a
+// partial report.
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "commands.hpp"
+#include "files/file_error.hpp"
+#include "stop_signals.hpp"
 
 namespace {
 
@@ -61,7 +65,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   // Set before the subcommands are added: they end their help with it.
   app.footer("Exit status: 0 finished, 1 halted on a fatal error (see the print file), 2 usage error\n"
-             "(bad arguments, a reflection-file format not known, or a file that cannot be opened).");
+             "(bad arguments, a reflection-file format not known, or a file that cannot be opened),\n"
+             "130 or 143 stopped by an interrupt or termination signal.");
 
   const std::vector<Command> commands = {korvex::cli::addRunCommand(app), korvex::cli::addBuildCommand(app),
                                          korvex::cli::addCheckCommand(app), korvex::cli::addHelpCommand(app)};
@@ -92,6 +97,13 @@ int main(int argc, char** argv) {
     for (const Command& c : commands)
       if (c.parser->parsed()) return c.execute();
     return korvex::cli::kUsage;
+  } catch (const korvex::files::FileError& e) {
+    // A file that failed outside a run (the print file taking a warning
+    // before the run starts).
+    std::cerr << "korvex: fatal error: " << e.what() << '\n';
+    return korvex::cli::kHalted;
+  } catch (const korvex::files::Stopped&) {
+    return korvex::cli::stopExitStatus();
   } catch (const std::exception& e) {
     std::cerr << "korvex: internal error: " << e.what() << '\n';
     return korvex::cli::kHalted;

@@ -20,6 +20,7 @@
 #include "run/run_sequence.hpp"
 #include "run_options.hpp"
 #include "run_summary.hpp"
+#include "stop_signals.hpp"
 
 namespace korvex::cli {
 
@@ -115,6 +116,7 @@ int press(const RunOptions& args, bool fullRun) {
   const auto start = std::chrono::steady_clock::now();
   CliDialog dialog(std::cerr);
   Run run(dialog);
+  run.stop = stopOnSignals();
 
   if (fullRun && !formatsKnown(args, dialog)) return kUsage;
   if (!filesDistinct(args)) return kUsage;
@@ -123,13 +125,20 @@ int press(const RunOptions& args, bool fullRun) {
   // Slot order, as a user fills the window from the top. The first file
   // that cannot be opened stops here, before a later slot replaces an
   // existing output file for a run that will not happen.
-  for (std::size_t n = 0; n < args.files.size(); ++n)
-    if (!openSlot(run, static_cast<int>(n) + 1, args.files[n])) return kUsage;
+  for (std::size_t n = 0; n < args.files.size(); ++n) {
+    std::string failure;
+    if (!openSlot(run, static_cast<int>(n) + 1, args.files[n], &failure)) {
+      std::cerr << "korvex: " << failure << '\n';
+      if (const int stopped = stopExitStatus()) return stopped;
+      return kUsage;
+    }
+  }
 
   if (fullRun) runProg(run);
   else runBuild(run);
+  leaveProgram(run);  // leaving the program closes the files
+  if (const int stopped = stopExitStatus()) return stopped;
   const bool halted = run.state.HALTED == 1;
-  if (!halted && !run.state.ended) closeProgram(run);  // leaving the program closes the files
 
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (fullRun && !halted && !args.quiet) std::cout << summaryLine(run, seconds) << '\n';

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "files/file_error.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "group_frame.hpp"
 #include "picture_panel.hpp"
@@ -169,6 +170,8 @@ void MainWindow::guarded(F&& handler) {
     handler();
   } catch (const FatalError& fatal) {
     if (run_->state.HALTED == 0) reportFatal(*run_, fatal);
+  } catch (const files::FileError& failed) {
+    if (run_->state.HALTED == 0) reportFatal(*run_, FatalError(failed.what()));
   } catch (const std::exception& e) {
     if (run_->state.HALTED == 0) reportFatal(*run_, FatalError(std::string("INTERNAL ERROR: ") + e.what()));
   }
@@ -182,6 +185,13 @@ void MainWindow::connectHandler(int id, void (*handler)(Run&)) {
 void MainWindow::connectHandler(int id, void (MainWindow::*handler)()) {
   connect(static_cast<QPushButton*>(control(id)), &QPushButton::clicked, this,
           [this, handler] { guarded([&] { (this->*handler)(); }); });
+}
+
+void MainWindow::done(int result) {
+  // Leaving the window ends the run: the print file takes the end of its
+  // report, and a file that cannot is reported before the window goes.
+  guarded([&] { leaveProgram(*run_); });
+  QDialog::done(result);
 }
 
 std::filesystem::path MainWindow::slotFile(int slot) const {
@@ -210,6 +220,7 @@ void MainWindow::noteMessage(const QString& kind, std::string_view text) {
 }
 
 void MainWindow::newRun() {
+  guarded([&] { leaveProgram(*run_); });  // the old run's files are finished first
   const RunState& old = run_->state;
   auto fresh = std::make_unique<Run>(layer_);
   fresh->state.folder = old.folder;

@@ -54,6 +54,9 @@ class MainWindow : public QDialog {
   // the file dialogs offer, so the same files are quickly chosen again.
   void newRun();
 
+  // Ends the window (Exit, or closing it), and with it the run.
+  void done(int result) override;
+
  signals:
   // Every text the run code puts into a control (the status line's history).
   void textSet(int control, const QString& text);

@@ -61,9 +61,14 @@ TEST(CarriageControl, AppendsToAnExistingFile) {
   w.record(" new");
   w.close();
   EXPECT_EQ(korvex::test::readFile(path), "old\nnew\n");
+  // Replacing: the file changes only at commit; closed before, it stays.
+  ASSERT_TRUE(w.open(path, false));
+  w.record(" lost");
+  w.close();
+  EXPECT_EQ(korvex::test::readFile(path), "old\nnew\n");
   ASSERT_TRUE(w.open(path, false));
   w.record(" only");
-  w.close();
+  w.commit();
   EXPECT_EQ(korvex::test::readFile(path), "only\n");
   EXPECT_FALSE(w.open(dir.path(), true));  // a folder cannot be written
   EXPECT_FALSE(w.isOpen());
@@ -76,12 +81,11 @@ TEST(PlainWriter, OneLinePerRecordAndRewind) {
   ff::PlainWriter w;
   ASSERT_TRUE(w.open(path));
   w.write(ff::EditList("(3I4)"), {1, 2, 3, 4});
-  w.flush();
-  EXPECT_EQ(korvex::test::readFile(path), "   1   2   3\n   4\n");
   w.rewind();  // the data set starts again, e.g. after rescaling
-  w.record("x");
-  w.close();
-  EXPECT_EQ(korvex::test::readFile(path), "x\n");
+  w.write(ff::EditList("(3I4)"), {1, 2, 3, 4});
+  w.commit();
+  EXPECT_EQ(korvex::test::readFile(path), "   1   2   3\n   4\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
 }
 
 TEST(LineReader, LinesWithoutTerminatorsAndRewind) {

@@ -68,8 +68,18 @@ std::vector<std::string> maskedLines(const std::string& fileName, const std::str
   return lines;
 }
 
-std::vector<std::string> compareFolder(const fs::path& expectedDir, const fs::path& workDir) {
+std::vector<std::string> compareFolder(const fs::path& expectedDir, const fs::path& workDir,
+                                       const fs::path& inputDir) {
   std::vector<std::string> problems;
+  // Besides the expected files the run leaves its inputs as they were, and
+  // nothing else: no temporary file, no output of a run that halted.
+  for (const auto& entry : fs::directory_iterator(workDir)) {
+    const fs::path name = entry.path().filename();
+    if (fs::exists(expectedDir / name)) continue;
+    if (!fs::exists(inputDir / name)) problems.push_back(name.string() + ": written, not expected");
+    else if (test::readFile(inputDir / name) != test::readFile(entry.path()))
+      problems.push_back(name.string() + ": an input that the run changed");
+  }
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(expectedDir))
     if (entry.is_regular_file()) files.push_back(entry.path());

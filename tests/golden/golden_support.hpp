@@ -26,9 +26,11 @@ RunResult runInFolder(const std::filesystem::path& inputDir, const std::filesyst
 std::vector<std::string> maskedLines(const std::string& fileName, const std::string& content);
 
 // Compares every file of expectedDir with the file of the same name in
-// workDir; returns one description per difference (file, line, both texts).
+// workDir; returns one description per difference (file, line, both texts),
+// and one per file in workDir that is neither expected nor an unchanged copy
+// of a file of inputDir.
 std::vector<std::string> compareFolder(const std::filesystem::path& expectedDir,
-                                       const std::filesystem::path& workDir);
+                                       const std::filesystem::path& workDir, const std::filesystem::path& inputDir);
 
 // The words of a command line, e.g. "korvex run a.exp a.prt a.int a.abs".
 std::vector<std::string> splitWords(const std::string& text);

@@ -62,6 +62,27 @@ TEST(RunStatistics, SummaryOfARunThatWroteNothing) {
   EXPECT_EQ(p.find("STANDARDS:"), std::string::npos);
 }
 
+// The count records give the count's first column to carriage control; from
+// a million reflections on, the block moves one column right rather than
+// lose a digit. Both summaries, in air and in a cell.
+TEST(RunStatistics, CountsOfAMillionKeepEveryDigit) {
+  auto check = [](int dactype, int nread, const std::string& readLine, const std::string& rejectedLine) {
+    SCOPED_TRACE(::testing::Message() << "DACTYPE " << dactype << ", " << nread << " read");
+    ReflectionRun t;
+    t.run.exp.DACTYPE = dactype;
+    resetStatistics(t.run.stats);
+    t.run.counters.NREAD = nread;
+    writeSummary(t.run);
+    const std::string p = t.printText();
+    EXPECT_NE(p.find("\n" + readLine + " REFLECTIONS READ IN FROM FILE -\n"), std::string::npos) << p.substr(0, 400);
+    EXPECT_NE(p.find("\n" + rejectedLine + " REFLECTIONS FLAGGED REJECTED"), std::string::npos);
+  };
+  check(0, 999999, "999999", "     0");
+  check(0, 1000000, "1000000", "      0");
+  check(1, 999999, "999999", "     0");
+  check(1, 1234567, "1234567", "      0");
+}
+
 TEST(RunStatistics, StandardsTable) {
   ReflectionRun t;
   resetStatistics(t.run.stats);

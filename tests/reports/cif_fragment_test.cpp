@@ -39,6 +39,7 @@ struct CifCase {
     resetForNewFile(t.run.exp);
     setup(t.run);
     writeCifKorvex(t.run);
+    t.run.files.cif.commit();
     return test::readFile(dir / "run12_korvex.cif");
   }
 };

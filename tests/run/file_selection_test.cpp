@@ -40,7 +40,7 @@ TEST(OpenSlot, OpensInTheSlotsModeAndShowsTheName) {
   std::string line;
   ASSERT_TRUE(t.run.files.experiment.readLine(line));
   EXPECT_EQ(line, "CELL");
-  EXPECT_EQ(test::readFile(dir / "fo.abs"), "");  // the output file is replaced at once
+  EXPECT_EQ(test::readFile(dir / "fo.abs"), "old output\n");  // replaced only when the run finishes
   t.run.files.print.record(" this run");
   t.run.files.print.close();
   EXPECT_EQ(test::readFile(dir / "fo.prt"), "earlier run\nthis run\n");  // the print file is appended to

@@ -1,64 +1,76 @@
 #include "fixedformat/text_files.hpp"
 
-#include <fstream>
-#include <sstream>
+#include <istream>
+
+#include "files/file_error.hpp"
 
 namespace korvex::ff {
 
 // --- CarriageControlWriter -------------------------------------------------
 
-CarriageControlWriter::~CarriageControlWriter() { close(); }
-
-bool CarriageControlWriter::open(const std::filesystem::path& path, bool append) {
-  close();
-  auto f = std::make_unique<std::ofstream>(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-  if (!f->is_open()) return false;
-  owned_ = std::move(f);
-  out_ = owned_.get();
+bool CarriageControlWriter::open(const std::filesystem::path& path, bool append, files::StopRequest stop) {
   anyRecord_ = false;
   dollar_ = false;
-  return true;
+  append_ = append;
+  return file_.open(path, append ? files::OutputFile::Kind::Appended : files::OutputFile::Kind::Replaced, stop);
 }
 
 void CarriageControlWriter::attach(std::ostream* stream) {
-  close();
-  out_ = stream;
+  file_.attach(stream);
   anyRecord_ = false;
   dollar_ = false;
+  append_ = true;  // a stream keeps what it is given, like an appended file
 }
 
 void CarriageControlWriter::finishLine() {
-  if (anyRecord_ && !dollar_) *out_ << '\n';
-}
-
-void CarriageControlWriter::close() {
-  if (out_ == nullptr) return;
-  finishLine();
-  out_->flush();
-  owned_.reset();
-  out_ = nullptr;
+  if (anyRecord_ && !dollar_) file_.write("\n");
   anyRecord_ = false;
   dollar_ = false;
 }
 
-void CarriageControlWriter::record(std::string_view rec) {
-  if (out_ == nullptr) return;
-  const char control = rec.empty() ? ' ' : rec[0];
-  const std::string_view text = rec.empty() ? std::string_view{} : rec.substr(1);
-  if (!anyRecord_ || dollar_) {
-    // Nothing to end: the first line of the file, or a line left open.
-    if (control == '1') *out_ << '\f';
-    else if (control == '0') *out_ << '\n';
-    else if (control == '+' && dollar_) *out_ << '\r';
-  } else {
-    switch (control) {
-      case '+': *out_ << '\r'; break;
-      case '0': *out_ << "\n\n"; break;
-      case '1': *out_ << "\n\f"; break;
-      default: *out_ << '\n'; break;
+void CarriageControlWriter::commit() {
+  if (!file_.isOpen()) return;
+  finishLine();
+  file_.commit();
+}
+
+void CarriageControlWriter::close() {
+  if (append_) commit();
+  else file_.abandon();
+}
+
+void CarriageControlWriter::abandon() noexcept {
+  if (append_) {
+    try {
+      commit();
+      return;
+    } catch (...) {
+      // The failure has been reported, or will not be: the run has halted.
     }
   }
-  *out_ << text;
+  file_.abandon();
+}
+
+void CarriageControlWriter::record(std::string_view rec) {
+  if (!file_.isOpen()) return;
+  const char control = rec.empty() ? ' ' : rec[0];
+  const std::string_view text = rec.empty() ? std::string_view{} : rec.substr(1);
+  std::string out;
+  if (!anyRecord_ || dollar_) {
+    // Nothing to end: the first line of the file, or a line left open.
+    if (control == '1') out = "\f";
+    else if (control == '0') out = "\n";
+    else if (control == '+' && dollar_) out = "\r";
+  } else {
+    switch (control) {
+      case '+': out = "\r"; break;
+      case '0': out = "\n\n"; break;
+      case '1': out = "\n\f"; break;
+      default: out = "\n"; break;
+    }
+  }
+  out += text;
+  file_.write(out);
   anyRecord_ = true;
   dollar_ = control == '$';
 }
@@ -67,104 +79,132 @@ void CarriageControlWriter::records(const std::vector<std::string>& recs) {
   for (const std::string& r : recs) record(r);
 }
 
-void CarriageControlWriter::flush() {
-  if (out_ != nullptr) out_->flush();
-}
-
 // --- PlainWriter -------------------------------------------------------------
 
-PlainWriter::~PlainWriter() { close(); }
-
-bool PlainWriter::open(const std::filesystem::path& path) {
-  close();
-  auto f = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-  if (!f->is_open()) return false;
-  owned_ = std::move(f);
-  out_ = owned_.get();
-  path_ = path;
-  return true;
-}
-
-void PlainWriter::attach(std::ostream* stream) {
-  close();
-  out_ = stream;
+bool PlainWriter::open(const std::filesystem::path& path, files::StopRequest stop) {
+  attached_ = false;
+  return file_.open(path, files::OutputFile::Kind::Replaced, stop);
 }
 
 void PlainWriter::close() {
-  if (out_ == nullptr) return;
-  out_->flush();
-  owned_.reset();
-  out_ = nullptr;
-  path_.clear();
-}
-
-void PlainWriter::rewind() {
-  if (out_ == nullptr) return;
-  if (owned_) {
-    auto path = path_;
-    owned_.reset();
-    auto f = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-    owned_ = std::move(f);
-    out_ = owned_.get();
-    path_ = path;
-  } else if (auto* s = dynamic_cast<std::ostringstream*>(out_)) {
-    s->str("");
-    s->clear();
-  }
+  if (attached_) file_.commit();
+  else file_.abandon();
 }
 
 void PlainWriter::record(std::string_view rec) {
-  if (out_ != nullptr) *out_ << rec << '\n';
+  if (!file_.isOpen()) return;
+  std::string line(rec);
+  line += '\n';
+  file_.write(line);
 }
 
 void PlainWriter::write(const EditList& layout, std::initializer_list<Value> values) {
   for (const std::string& r : layout.records(values)) record(r);
 }
 
-void PlainWriter::flush() {
-  if (out_ != nullptr) out_->flush();
-}
-
 // --- LineReader --------------------------------------------------------------
 
-LineReader::~LineReader() { close(); }
+namespace {
+constexpr std::size_t kChunk = 1 << 16;
+// A line longer than this is no card and no reflection record: the file is
+// not a text file (a device that never ends a line, a binary file).
+constexpr std::size_t kLongestLine = 1 << 20;
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+}  // namespace
 
-bool LineReader::open(const std::filesystem::path& path) {
+bool LineReader::open(const std::filesystem::path& path, files::StopRequest stop) {
   close();
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
-  auto f = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!f->is_open()) return false;
-  owned_ = std::move(f);
-  in_ = owned_.get();
-  lineNumber_ = 0;
+  openError_.clear();
+  auto source = files::FileSource::open(path, role_, stop, openError_);
+  if (!source) return false;
+  source_ = std::move(source);
+  path_ = path;
+  stop_ = stop;
+  restart();
   return true;
 }
 
-void LineReader::attach(std::istream* stream) {
+void LineReader::attach(std::istream* stream) { attach(std::make_unique<files::StreamSource>(*stream)); }
+
+void LineReader::attach(std::unique_ptr<files::ByteSource> source) {
   close();
-  in_ = stream;
-  lineNumber_ = 0;
+  source_ = std::move(source);
+  path_ = "-";
+  restart();
 }
 
 void LineReader::close() {
-  owned_.reset();
-  in_ = nullptr;
+  source_.reset();
+  restart();
+}
+
+void LineReader::restart() {
+  buffer_.clear();
+  next_ = 0;
+  atStart_ = true;
+  skipLineFeed_ = false;
+  ended_ = false;
+  lineNumber_ = 0;
+}
+
+bool LineReader::fill() {
+  if (ended_) return false;
+  buffer_.erase(0, next_);
+  next_ = 0;
+  const std::size_t had = buffer_.size();
+  buffer_.resize(had + kChunk);
+  const std::size_t n = source_->read(buffer_.data() + had, kChunk);
+  buffer_.resize(had + n);
+  if (n == 0) ended_ = true;
+  return n > 0;
 }
 
 bool LineReader::readLine(std::string& line) {
-  if (in_ == nullptr) return false;
-  if (!std::getline(*in_, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  ++lineNumber_;
-  return true;
+  line.clear();
+  if (source_ == nullptr) return false;
+  files::stopIfRequested(stop_);
+  if (atStart_) {
+    // Enough bytes to see whether the data opens with a byte-order mark.
+    while (buffer_.size() < kByteOrderMark.size() && fill()) {
+    }
+    if (buffer_.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) next_ = kByteOrderMark.size();
+    atStart_ = false;
+  }
+  bool any = false;
+  for (;;) {
+    if (next_ == buffer_.size() && !fill()) {
+      if (!any) return false;
+      ++lineNumber_;
+      return true;  // the last line, without a terminator
+    }
+    if (skipLineFeed_) {
+      skipLineFeed_ = false;
+      if (buffer_[next_] == '\n') {
+        ++next_;
+        continue;
+      }
+    }
+    const std::size_t end = buffer_.find_first_of("\r\n", next_);
+    const std::size_t stop = end == std::string::npos ? buffer_.size() : end;
+    line.append(buffer_, next_, stop - next_);
+    any = true;
+    if (line.size() > kLongestLine)
+      throw files::FileError("READING", role_, path_,
+                             "line " + std::to_string(lineNumber_ + 1) + " is longer than " +
+                                 std::to_string(kLongestLine) + " characters");
+    next_ = stop;
+    if (end == std::string::npos) continue;
+    skipLineFeed_ = buffer_[end] == '\r';
+    ++next_;
+    ++lineNumber_;
+    return true;
+  }
 }
 
 void LineReader::rewind() {
-  if (in_ == nullptr) return;
-  in_->clear();
-  in_->seekg(0);
-  lineNumber_ = 0;
+  if (source_ == nullptr) return;
+  source_->rewind();
+  restart();
 }
 
 }  // namespace korvex::ff

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "fixedformat/edit_list.hpp"
+#include "files/byte_source.hpp"
+#include "files/output_file.hpp"
+#include "files/stop_request.hpp"
 
 namespace korvex::ff {
 
@@ -21,20 +24,26 @@ namespace korvex::ff {
 // end, anything else (normally a blank) starts a new line. The control
 // character itself is not written. The line terminator of a record is held
 // back until the next record (or close) says how the line ends.
+//
+// The file underneath is a files::OutputFile: every write is checked and
+// raises files::FileError when it fails; a replaced file reaches its name
+// only by commit().
 class CarriageControlWriter {
  public:
-  CarriageControlWriter() = default;
-  ~CarriageControlWriter();
+  // `role` names the file in messages ("PRINT FILE").
+  explicit CarriageControlWriter(std::string role = "FILE") : file_(std::move(role)) {}
+  ~CarriageControlWriter() { abandon(); }
   CarriageControlWriter(const CarriageControlWriter&) = delete;
   CarriageControlWriter& operator=(const CarriageControlWriter&) = delete;
 
-  // Opens a file; append keeps what it holds. Returns false when it cannot
-  // be opened for writing.
-  bool open(const std::filesystem::path& path, bool append);
+  // Opens a file: append keeps what it holds (and locks it against other
+  // runs), otherwise it is replaced at commit(). Returns false, with the
+  // reason in openError(), when it cannot be written.
+  bool open(const std::filesystem::path& path, bool append, files::StopRequest stop = {});
+  const std::string& openError() const { return file_.openError(); }
   // Writes into a stream the caller keeps (tests, in-memory capture).
   void attach(std::ostream* stream);
-  void close();
-  bool isOpen() const { return out_ != nullptr; }
+  bool isOpen() const { return file_.isOpen(); }
 
   // One composed record, control character first.
   void record(std::string_view record);
@@ -42,56 +51,78 @@ class CarriageControlWriter {
   void write(const EditList& layout, std::initializer_list<Value> values) {
     records(layout.records(values));
   }
-  void flush();
+  void flush() { file_.flush(); }
+  // Ends the last line and puts the file into place (a replaced file) or
+  // closes it (an appended file, a stream).
+  void commit();
+  // commit() for an appended file or a stream; a replaced file not yet
+  // committed is abandoned.
+  void close();
+  // After a fatal error: an appended file or a stream keeps what it took,
+  // its last line ended where that can be done; a replacement is removed.
+  // Nothing is raised.
+  void abandon() noexcept;
 
  private:
   void finishLine();
-  std::unique_ptr<std::ostream> owned_;
-  std::ostream* out_ = nullptr;
-  bool lineOpen_ = false;   // a record's text was written and not yet ended
+  files::OutputFile file_;
+  bool append_ = false;
   bool dollar_ = false;     // the open line was left open on purpose ('$')
   bool anyRecord_ = false;  // a record has been written since opening
 };
 
 // Writes plain records, one line each, with no carriage control. The
-// reflection files are written this way.
+// reflection files are written this way; the file is always replaced, at
+// commit().
 class PlainWriter {
  public:
-  PlainWriter() = default;
-  ~PlainWriter();
+  explicit PlainWriter(std::string role = "FILE") : file_(std::move(role)) {}
   PlainWriter(const PlainWriter&) = delete;
   PlainWriter& operator=(const PlainWriter&) = delete;
 
-  bool open(const std::filesystem::path& path);  // replaces the file
-  void attach(std::ostream* stream);
-  void close();
-  bool isOpen() const { return out_ != nullptr; }
-  // Starts the file anew (the file is emptied; an attached stream is cleared).
-  void rewind();
+  bool open(const std::filesystem::path& path, files::StopRequest stop = {});
+  const std::string& openError() const { return file_.openError(); }
+  void attach(std::ostream* stream) {
+    file_.attach(stream);
+    attached_ = true;
+  }
+  bool isOpen() const { return file_.isOpen(); }
+  // Starts the file anew (the data set is rescaled and written again).
+  void rewind() { file_.truncate(); }
 
   void record(std::string_view record);
   void write(const EditList& layout, std::initializer_list<Value> values);
-  void flush();
+  void flush() { file_.flush(); }
+  void commit() { file_.commit(); }
+  // A stream is flushed and let go; a file not committed is abandoned.
+  void close();
+  void abandon() noexcept { file_.abandon(); }
 
  private:
-  std::unique_ptr<std::ostream> owned_;
-  std::ostream* out_ = nullptr;
-  std::filesystem::path path_;
+  files::OutputFile file_;
+  bool attached_ = false;
 };
 
-// Reads a text file line by line (the experiment file, the reflection file).
-// A trailing carriage return (a file from Windows) is dropped.
+// Reads a text file line by line (the experiment file, the reflection file)
+// as users write them: a line ends at LF, CR LF or a lone CR, and a UTF-8
+// byte-order mark at the start is not part of the first line. A failed read
+// raises files::FileError; it is never taken for the end of the file.
 class LineReader {
  public:
-  LineReader() = default;
-  ~LineReader();
+  // `role` names the file in messages ("INPUT DATA FILE").
+  explicit LineReader(std::string role = "FILE") : role_(std::move(role)) {}
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  bool open(const std::filesystem::path& path);
+  // Returns false, with the reason in openError(), when the file cannot be
+  // read.
+  bool open(const std::filesystem::path& path, files::StopRequest stop = {});
+  const std::string& openError() const { return openError_; }
   void attach(std::istream* stream);
+  // Any source of bytes (a test double of a failing device).
+  void attach(std::unique_ptr<files::ByteSource> source);
   void close();
-  bool isOpen() const { return in_ != nullptr; }
+  bool isOpen() const { return source_ != nullptr; }
 
   // The next line, without its terminator; false at the end of the file.
   bool readLine(std::string& line);
@@ -100,8 +131,19 @@ class LineReader {
   int lineNumber() const { return lineNumber_; }
 
  private:
-  std::unique_ptr<std::istream> owned_;
-  std::istream* in_ = nullptr;
+  bool fill();
+  void restart();
+
+  std::string role_;
+  std::string openError_;
+  std::filesystem::path path_;
+  std::unique_ptr<files::ByteSource> source_;
+  files::StopRequest stop_;
+  std::string buffer_;
+  std::size_t next_ = 0;        // the first byte of buffer_ not yet read
+  bool atStart_ = true;         // nothing read since the start of the data
+  bool skipLineFeed_ = false;   // the last line ended at a CR: an LF next is its end too
+  bool ended_ = false;          // the source gave its last byte
   int lineNumber_ = 0;
 };
 

@@ -26,16 +26,36 @@ const ff::EditList kCellLine(
     "(3I4,F8.4,F9.2,2F8.2,2F7.2,2F8.2,F6.2,'[',I1,']',F6.2,'[',I1,']',4F6.3,I6,4A1)");
 
 const ff::EditList kSummaryTitle("(/,/,/,5X,'SUMMARY OF DATA FOR ',A80,/)");
-const ff::EditList kAirCounts(
+const char kAirCountsText[] =
     "(I7,' REFLECTIONS READ IN FROM FILE -',/,/,I7,' REFLECTIONS FLAGGED REJECTED IN INPUT FILE',A13,/,I7,"
     "' REFLECTIONS REJECTED WITH 2THETA OUTSIDE LIMITS',/,I7,' STANDARD REFLECTIONS',/,I7,"
-    "' REFLECTIONS ARE OBSERVED AT ',F4.1,' I/SIGI',/,I7,' REFLECTIONS ARE UNOBSERVED AT ',F4.1,' I/SIGI',/)");
-const ff::EditList kCellCounts(
+    "' REFLECTIONS ARE OBSERVED AT ',F4.1,' I/SIGI',/,I7,' REFLECTIONS ARE UNOBSERVED AT ',F4.1,' I/SIGI',/)";
+const char kCellCountsText[] =
     "(I7,' REFLECTIONS READ IN FROM FILE -',/,/,I7,' REFLECTIONS FLAGGED REJECTED IN INPUT FILE',A13,/,I7,"
     "' REFLECTIONS REJECTED WITH 2THETA OUTSIDE LIMITS',/,I7,' STANDARD REFLECTIONS',/,I7,"
     "' REFLECTIONS OBSCURED BY GASKET (FN.ILLUM.VOL. < ',F4.2,')',/,I7,"
     "' REFLECTIONS REJECTED WITH PSI OUTSIDE LIMITS',/,/,I7,' REFLECTIONS ARE OBSERVED AT ',F4.1,' I/SIGI',/,I7,"
-    "' REFLECTIONS ARE UNOBSERVED AT ',F4.1,' I/SIGI')");
+    "' REFLECTIONS ARE UNOBSERVED AT ',F4.1,' I/SIGI')";
+
+// Each count record opens with its count in I7, whose first column is the
+// carriage control: a count of a million or more would lose its first digit
+// to it. Such a run writes the block with a blank control column before
+// every count, which moves it one column to the right.
+constexpr int kWideCounts = 1000000;
+std::string widened(std::string layout) {
+  for (const char* at : {"(I7,", "/,I7,"}) {
+    const std::string from = at;
+    const std::string to = from.substr(0, from.size() - 3) + "1X,I7,";
+    for (std::size_t p = layout.find(from); p != std::string::npos; p = layout.find(from, p + to.size()))
+      layout.replace(p, from.size(), to);
+  }
+  return layout;
+}
+
+const ff::EditList kAirCounts(kAirCountsText);
+const ff::EditList kCellCounts(kCellCountsText);
+const ff::EditList kAirCountsWide(widened(kAirCountsText));
+const ff::EditList kCellCountsWide(widened(kCellCountsText));
 const ff::EditList kSeparator("(/,5X,100('*'))");
 
 const ff::EditList kTthTableTitle(
@@ -249,10 +269,11 @@ void writeSummary(Run& run) {
   const char* rejection = e.DELREJ == 0 ? " BUT RETAINED" : " AND DELETED ";
   int standards = s.NSTDOTHER;
   for (int n : s.NSTD) standards += n;
+  const bool wide = c.NREAD >= kWideCounts;  // no other count exceeds the reflections read
   if (!cell) {
-    print.write(kAirCounts, {c.NREAD, c.NREJ, rejection, c.NTTH, standards, c.NOUT, e.LESSTHAN, c.NLESS, e.LESSTHAN});
+    print.write(wide ? kAirCountsWide : kAirCounts, {c.NREAD, c.NREJ, rejection, c.NTTH, standards, c.NOUT, e.LESSTHAN, c.NLESS, e.LESSTHAN});
   } else {
-    print.write(kCellCounts, {c.NREAD, c.NREJ, rejection, c.NTTH, standards, c.NOBSC, e.MINILLUM, c.NPSI, c.NOUT,
+    print.write(wide ? kCellCountsWide : kCellCounts, {c.NREAD, c.NREJ, rejection, c.NTTH, standards, c.NOBSC, e.MINILLUM, c.NPSI, c.NOUT,
                               e.LESSTHAN, c.NLESS, e.LESSTHAN});
   }
   print.write(kSeparator, {});

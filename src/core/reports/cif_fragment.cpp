@@ -192,8 +192,9 @@ std::string cifFileName(const std::string& outputName) {
 
 void writeCifKorvex(Run& run) {
   const ExperimentState& e = run.exp;
-  ff::CarriageControlWriter out;
-  if (!out.open(inRunFolder(run, cifFileName(run.state.FILENAME[3])), false)) {
+  // Written beside its target and put into place when the run finishes.
+  ff::CarriageControlWriter& out = run.files.cif;
+  if (!out.open(inRunFolder(run, cifFileName(run.state.FILENAME[3])), false, run.stop)) {
     warning(run, "ERROR OPENING CIF FILE - NOT WRITTEN");
     return;
   }
@@ -202,7 +203,6 @@ void writeCifKorvex(Run& run) {
   out.write(kDataReduction, {});
   if (e.DACTYPE == 0 && e.CRYSABS == 0) {
     out.write(kNoCorrection, {});
-    out.close();
     return;
   }
 
@@ -211,7 +211,6 @@ void writeCifKorvex(Run& run) {
   writeProcessDetails(out, e, s);
   if (e.DACTYPE != 0) out.write(kPreparation, {});
   writeCrystalDescription(out, e);
-  out.close();
 }
 
 }  // namespace korvex

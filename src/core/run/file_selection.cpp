@@ -1,5 +1,6 @@
 #include "run/file_selection.hpp"
 
+#include "files/same_file.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "run/controls.hpp"
 #include "run/messages.hpp"
@@ -13,13 +14,14 @@ namespace {
 struct SlotInfo {
   const char* warning;      // reported when the chosen file cannot be opened
   const char* emptyLabel;   // the label of a slot left without a file
+  const char* name;         // the file, as a note names it
 };
 
 const SlotInfo kSlots[4] = {
-    {"ERROR OPENING EXPERIMENT FILE", " "},
-    {"ERROR OPENING PRINT FILE", "No file selected"},
-    {"ERROR OPENING INPUT DATA FILE", "No file selected"},
-    {"ERROR OPENING OUTPUT DATA FILE", "No file selected"},
+    {"ERROR OPENING EXPERIMENT FILE", " ", "experiment file"},
+    {"ERROR OPENING PRINT FILE", "No file selected", "print file"},
+    {"ERROR OPENING INPUT DATA FILE", "No file selected", "input reflection file"},
+    {"ERROR OPENING OUTPUT DATA FILE", "No file selected", "output reflection file"},
 };
 
 bool validSlot(int slot) { return slot >= 1 && slot <= 4; }
@@ -37,14 +39,16 @@ void closeUnit(Run& run, int slot) {
 
 // Opens the path on the slot's unit in the slot's mode: the experiment and
 // input files existing and read only, the print file appended to (created
-// when new), the output file replaced.
-bool openUnit(Run& run, int slot, const std::filesystem::path& path) {
+// when new, and locked against other runs), the output file to be replaced
+// when the run finishes. On failure, the system's reason.
+std::optional<std::string> openUnit(Run& run, int slot, const std::filesystem::path& path) {
+  RunFiles& f = run.files;
   switch (slot) {
-    case 1: return run.files.experiment.open(path);
-    case 2: return run.files.print.open(path, true);
-    case 3: return run.files.input.open(path);
-    case 4: return run.files.output.open(path);
-    default: return false;
+    case 1: return f.experiment.open(path, run.stop) ? std::nullopt : std::optional(f.experiment.openError());
+    case 2: return f.print.open(path, true, run.stop) ? std::nullopt : std::optional(f.print.openError());
+    case 3: return f.input.open(path, run.stop) ? std::nullopt : std::optional(f.input.openError());
+    case 4: return f.output.open(path, run.stop) ? std::nullopt : std::optional(f.output.openError());
+    default: return "no such slot";
   }
 }
 
@@ -57,8 +61,7 @@ bool clashesWithOpenSlot(const RunState& s, int slot, const std::filesystem::pat
   for (int other = 1; other <= 4; ++other) {
     const auto k = static_cast<std::size_t>(other - 1);
     if (other == slot || s.FILESET[k] != 1 || !(writes(slot) || writes(other))) continue;
-    std::error_code ec;
-    if (std::filesystem::equivalent(path, s.openPath[k], ec)) return true;
+    if (files::sameFile(path, s.openPath[k])) return true;
   }
   return false;
 }
@@ -113,7 +116,8 @@ void browse(Run& run, int slot) {
     checkRun(run);
     return;
   }
-  openSlot(run, slot, *chosen);
+  std::string failure;
+  if (!openSlot(run, slot, *chosen, &failure)) run.ui.note(failure);
 }
 
 void openExp(Run& run) { browse(run, 1); }
@@ -121,7 +125,7 @@ void openPrint(Run& run) { browse(run, 2); }
 void openInputData(Run& run) { browse(run, 3); }
 void openOutputData(Run& run) { browse(run, 4); }
 
-bool openSlot(Run& run, int slot, const std::filesystem::path& path) {
+bool openSlot(Run& run, int slot, const std::filesystem::path& path, std::string* failure) {
   RunState& s = run.state;
   if (!validSlot(slot) || s.ended) return false;
   const auto n = static_cast<std::size_t>(slot - 1);
@@ -130,7 +134,11 @@ bool openSlot(Run& run, int slot, const std::filesystem::path& path) {
     s.FILESET[n] = 0;
   }
   const std::string name = path.filename().string();
-  if (!name.empty() && !clashesWithOpenSlot(s, slot, path) && openUnit(run, slot, path)) {
+  std::optional<std::string> reason;
+  if (name.empty()) reason = "not a file name";
+  else if (clashesWithOpenSlot(s, slot, path)) reason = "the run already uses this file";
+  else reason = openUnit(run, slot, path);
+  if (!reason) {
     s.openPath[n] = path;
     run.ui.setText(ctl::labelOf(slot), name);
     s.FILENAME[n] = ff::padded(name, kFileNameLength);
@@ -142,6 +150,8 @@ bool openSlot(Run& run, int slot, const std::filesystem::path& path) {
     checkRun(run);
     return true;
   }
+  if (failure != nullptr)
+    *failure = std::string("cannot open ") + kSlots[n].name + " '" + path.string() + "': " + *reason;
   warning(run, kSlots[n].warning);
   s.FILESET[n] = 0;
   s.FILENAME[n] = ff::padded("", kFileNameLength);

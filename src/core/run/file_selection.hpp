@@ -24,8 +24,10 @@ void browse(Run& run, int slot);
 
 // Opens a chosen path on the slot (steps 4 to 6 of a Browse): label,
 // FILENAME, FILESET, the slot's warning on failure, CHECK_RUN. The command
-// line chooses its files through this. Returns true when the file was opened.
-bool openSlot(Run& run, int slot, const std::filesystem::path& path);
+// line chooses its files through this. Returns true when the file was opened;
+// otherwise `failure` receives "cannot open print file 'x.prt': " and the
+// system's reason.
+bool openSlot(Run& run, int slot, const std::filesystem::path& path, std::string* failure = nullptr);
 
 // GET_FORMAT for slot 3 or 4 (box 105): sets IFORMIN (slot 3) or IFORMOUT
 // (slot 4) from the radio button clicked; unchanged when none was.

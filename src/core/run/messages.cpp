@@ -35,8 +35,13 @@ std::string boxText(std::string_view message, std::size_t blanks) {
 
 void reportFatal(Run& run, const FatalError& fatal) {
   if (run.state.FILESET[1] == 1) {
-    run.files.print.write(kFatalRecord, {fatal.message().substr(0, 100)});
-    run.files.print.flush();
+    try {
+      run.files.print.write(kFatalRecord, {fatal.message().substr(0, 100)});
+      run.files.print.flush();
+    } catch (const std::exception&) {
+      // The print file itself failed (it may be why the run halts): the
+      // message still reaches the box.
+    }
   }
   run.state.HALTED = 1;
   errorBox(run, fatal.message());
@@ -61,7 +66,10 @@ void warning(Run& run, std::string_view message) {
   run.ui.warningBox(msg.substr(0, length));
 }
 
-void processIndicator(Run& run, int n) { wline(run, ff::padded(kProgress.text({n}), 80)); }
+void processIndicator(Run& run, int n) {
+  files::stopIfRequested(run.stop);
+  wline(run, ff::padded(kProgress.text({n}), 80));
+}
 
 void wline(Run& run, std::string_view text) {
   const std::string t = ff::padded(text, 80);

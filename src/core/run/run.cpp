@@ -6,6 +6,31 @@ namespace korvex {
 
 Run::Run(DialogLayer& dialog) : ui(dialog), clock(localDateTime24) {}
 
+void RunFiles::commit() {
+  print.flush();
+  grid.commit();
+  cif.commit();
+  output.commit();
+}
+
+void RunFiles::close() {
+  experiment.close();
+  print.close();
+  input.close();
+  output.close();
+  grid.close();
+  cif.close();
+}
+
+void RunFiles::abandon() noexcept {
+  experiment.close();
+  print.abandon();
+  input.close();
+  output.abandon();
+  grid.abandon();
+  cif.abandon();
+}
+
 std::string localDateTime24() {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

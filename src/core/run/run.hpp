@@ -16,13 +16,27 @@
 
 namespace korvex {
 
-// The files of the run, on their fixed units.
+// The files of the run, on their fixed units, each named by its role in
+// messages. The output reflection file, the grid listing and the CIF
+// fragment replace their earlier versions only when the run finishes.
 struct RunFiles {
-  ff::LineReader experiment;         // unit 3
-  ff::CarriageControlWriter print;   // unit 4, appended to
-  ff::LineReader input;              // unit 1
-  ff::PlainWriter output;            // unit 2, replaced
-  ff::CarriageControlWriter grid;    // unit 15, "KORVEX_GRID.LST"
+  ff::LineReader experiment{"EXPERIMENT FILE"};        // unit 3
+  ff::CarriageControlWriter print{"PRINT FILE"};       // unit 4, appended to
+  ff::LineReader input{"INPUT DATA FILE"};             // unit 1
+  ff::PlainWriter output{"OUTPUT DATA FILE"};          // unit 2, replaced
+  ff::CarriageControlWriter grid{"GRID LISTING FILE"};  // unit 15, "KORVEX_GRID.LST"
+  ff::CarriageControlWriter cif{"CIF FILE"};           // "<output>_korvex.cif"
+
+  // The finished run's files into place: the print file's report first (a
+  // report that cannot be written is a failed run), then the grid listing,
+  // the CIF fragment and the output. Raises files::FileError.
+  void commit();
+  // Closes every file in the order of the units; a file that was to replace
+  // another and was not committed is removed. Raises files::FileError when
+  // the print file cannot take the end of its report.
+  void close();
+  // After a fatal error or a stop: the same without raising anything.
+  void abandon() noexcept;
 };
 
 struct Run {
@@ -37,6 +51,10 @@ struct Run {
   RunStatistics stats;
   ListedReflections listed;  // every reflection listed in the last pass, for the pictures
   RunFiles files;
+
+  // Asks the run to stop early (set by the command line on an interrupt or
+  // termination signal); files and progress look at it.
+  files::StopRequest stop;
 
   // The local date and time as 24 characters ("Tue Dec  8 00:49:09 2026").
   // Replaceable so that golden tests can fix the date.

@@ -2,10 +2,16 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "experiment/experiment_reader.hpp"
 #include "experiment/experiment_state.hpp"
+#include "files/file_error.hpp"
+#include "files/same_file.hpp"
+#include "files/stop_request.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "model/model_build.hpp"
 #include "reflections/processing.hpp"
@@ -23,6 +29,11 @@ const ff::EditList kInputFileRecord("(/,5X,'INPUT DATA FILE: ',A40)");
 const ff::EditList kOutputFileRecord("(/,5X,'OUTPUT DATA FILE: ',A40)");
 
 const char kGridListName[] = "KORVEX_GRID.LST";
+// What a stopped run reports: it halts like a fatal error.
+std::string stopMessage(int signal) {
+  return "KORVEX STOPPED BY SIGNAL " + std::to_string(signal) + " BEFORE THE RUN FINISHED: EARLIER OUTPUT FILES KEPT";
+}
+
 const char kGridListLocked[] = " KORVEX_GRID.LST file is locked,no output will be written to this file";
 
 void status(Run& run, const char* text) {
@@ -36,6 +47,22 @@ void status(Run& run, const char* text) {
 void noteUnreadLines(Run& run) {
   for (const UnreadLine& u : run.exp.unreadLines)
     run.ui.note("line " + std::to_string(u.line) + " not read as a card: " + u.text);
+}
+
+// The CIF fragment and the grid listing are made in the run's folder under
+// names of their own; a name that leads to one of the run's own files would
+// replace it. Refused before anything is written.
+void refuseDerivedOverRunFiles(const Run& run, bool withCif) {
+  static const char* const kRoles[4] = {"EXPERIMENT FILE", "PRINT FILE", "INPUT DATA FILE", "OUTPUT DATA FILE"};
+  const RunState& s = run.state;
+  std::vector<std::pair<const char*, std::filesystem::path>> derived{
+      {"GRID LISTING FILE ", inRunFolder(run, kGridListName)}};
+  if (withCif && s.FILESET[3] == 1)
+    derived.emplace_back("CIF FILE ", inRunFolder(run, cifFileName(s.FILENAME[3])));
+  for (const auto& [what, path] : derived)
+    for (std::size_t k = 0; k < 4; ++k)
+      if (s.FILESET[k] == 1 && files::sameFile(path, s.openPath[k]))
+        error(what + path.filename().string() + " WOULD REPLACE THE " + kRoles[k] + " OF THIS RUN");
 }
 
 int experimentAndPrint(const RunState& s) { return s.FILESET[0] + s.FILESET[1]; }
@@ -60,16 +87,18 @@ void build(Run& run, const RunStages& stages) {
   noteUnreadLines(run);
   status(run, "CRYSTAL DATA READ IN");
 
-  if (run.exp.GRIDLIST != 0 && !run.files.grid.open(inRunFolder(run, kGridListName), false)) {
+  if (run.exp.GRIDLIST != 0 && !run.files.grid.open(inRunFolder(run, kGridListName), false, run.stop)) {
     warning(run, kGridListLocked);
     run.exp.GRIDLIST = 0;
   }
+  files::stopIfRequested(run.stop);
   stages.buildModel(run);
   checkRun(run);
 }
 
 void runData(Run& run, const RunStages& stages) {
   RunState& s = run.state;
+  refuseDerivedOverRunFiles(run, true);
   if (s.MODELBUILT != 1) build(run, stages);
 
   run.files.print.write(kInputFileRecord, {s.FILENAME[2]});
@@ -97,11 +126,15 @@ void runData(Run& run, const RunStages& stages) {
   for (int control : {ctl::kRun, ctl::kReset, ctl::kExit, ctl::kViewPrint, ctl::kViewCif, ctl::kViewOutput})
     run.ui.setEnabled(control, false);
   run.ui.redraw();
+  files::stopIfRequested(run.stop);
   stages.processData(run);
 
   status(run, "PROCESSING COMPLETE WRITING CIF FILE");
   stages.writeCifKorvex(run);
 
+  // Only now do the new files replace the earlier ones.
+  files::stopIfRequested(run.stop);
+  run.files.commit();
   status(run, "KORVEX FINISHED SUCCESSFULLY");
   closeProgram(run);
   run.ui.setEnabled(ctl::kViewOutput, true);
@@ -118,6 +151,10 @@ void guarded(Run& run, Body&& body) {
     body();
   } catch (const FatalError& fatal) {
     reportFatal(run, fatal);
+  } catch (const files::FileError& failed) {
+    reportFatal(run, FatalError(failed.what()));
+  } catch (const files::Stopped& stopped) {
+    reportFatal(run, FatalError(stopMessage(stopped.signal())));
   } catch (const std::exception& e) {
     reportFatal(run, FatalError(std::string("INTERNAL ERROR: ") + e.what()));
   } catch (...) {
@@ -160,7 +197,12 @@ void runBuild(Run& run, const RunStages& stages) {
   // Build Model is disabled unless the experiment and print files are open,
   // and for good once the run has ended.
   if (run.state.ended || run.state.HALTED == 1 || experimentAndPrint(run.state) != 2) return;
-  guarded(run, [&] { build(run, stages); });
+  guarded(run, [&] {
+    refuseDerivedOverRunFiles(run, false);
+    build(run, stages);
+    // A finished build is complete: its grid listing replaces the earlier one.
+    run.files.grid.commit();
+  });
 }
 
 void runProg(Run& run, const RunStages& stages) {
@@ -188,13 +230,15 @@ void closeProgram(Run& run) {
   ui.setEnabled(ctl::kRun, false);
   ui.setEnabled(ctl::kViewPrint, true);
   ui.setEnabled(ctl::kExit, true);
-  // Units 3, 4, 1, 2, then the grid listing; closing keeps the files.
-  run.files.experiment.close();
-  run.files.print.close();
-  run.files.input.close();
-  run.files.output.close();
-  run.files.grid.close();
+  // Units 3, 4, 1, 2, then the derived files. After a fatal error the files
+  // that were to replace earlier ones are removed, and the earlier ones stay.
+  if (run.state.HALTED == 1) run.files.abandon();
+  else run.files.close();
   run.state.ended = true;
+}
+
+void leaveProgram(Run& run) {
+  if (!run.state.ended) guarded(run, [&] { closeProgram(run); });
 }
 
 void resetFiles(Run& run) {

@@ -32,6 +32,10 @@ void closeProgram(Run& run);                                 // CLOSE_PROGRAM
 // and the lines not read as cards stay in run.exp to be described. A fatal
 // error is reported as in a build (HALTED, the fatal box).
 void runCheck(Run& run, const RunStages& stages = RunStages());
+// Leaving the program (Exit, the end of the command line): a run that has
+// not ended is closed as CLOSE_PROGRAM does; a file that cannot be finished
+// is reported as a fatal error.
+void leaveProgram(Run& run);
 void resetFiles(Run& run);                                   // RESET_FILES
 
 }  // namespace korvex
