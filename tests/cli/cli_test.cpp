@@ -1,6 +1,5 @@
 // The command line as a user runs it: exit status, standard error, files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 
@@ -8,31 +7,14 @@
 #include <filesystem>
 #include <string>
 
-#include "support/test_support.hpp"
+#include "cli/cli_support.hpp"
 
 namespace korvex {
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-// Runs `korvex ARGS` inside the folder, as the reference runs are run.
-Result korvexIn(const std::filesystem::path& folder, const std::string& args) {
-  const std::string cmd = "cd '" + folder.string() + "' && '" KORVEX_BINARY "' " + args +
-                          " < /dev/null > .stdout 2> .stderr";
-  const int raw = std::system(cmd.c_str());
-  Result r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = test::readFile(folder / ".stdout");
-  r.err = test::readFile(folder / ".stderr");
-  std::filesystem::remove(folder / ".stdout");
-  std::filesystem::remove(folder / ".stderr");
-  return r;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using test::contains;
+using test::korvexIn;
+using test::Result;
 
 TEST(CommandLine, HelpAndVersion) {
   test::TempDir dir;
@@ -81,8 +63,11 @@ TEST(CommandLine, UsageErrorsExitTwoAndWriteNothing) {
   check("run x.exp x.prt x.int x.abs --in-format tavok", "--in-format");
   check("run x.exp x.prt x.dat x.abs", "--in-format");   // the box would ask: the flag must answer it
   check("run x.exp x.prt x.int x.out", "--out-format");
-  check("run missing.exp x.prt x.int x.abs", "korvex: warning: ERROR OPENING EXPERIMENT FILE");
-  check("run x.exp x.prt missing.int x.abs", "korvex: warning: ERROR OPENING INPUT DATA FILE");
+  check("run missing.exp x.prt x.int x.abs",
+        "korvex: warning: ERROR OPENING EXPERIMENT FILE\n"
+        "korvex: cannot open experiment file 'missing.exp': No such file or directory\n");
+  check("run x.exp x.prt missing.int x.abs",
+        "korvex: cannot open input reflection file 'missing.int': No such file or directory\n");
 }
 
 TEST(CommandLine, FileThatCannotBeOpenedStopsBeforeLaterSlots) {

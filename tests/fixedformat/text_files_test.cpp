@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_error.hpp"
 #include "fixedformat/text_files.hpp"
 #include "support/test_support.hpp"
 
@@ -88,20 +89,37 @@ TEST(PlainWriter, OneLinePerRecordAndRewind) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
 }
 
-TEST(LineReader, LinesWithoutTerminatorsAndRewind) {
-  std::istringstream in("CELL 1\r\nTITLE\n\nlast");
-  ff::LineReader r;
-  r.attach(&in);
-  std::vector<std::string> lines;
-  for (std::string line; r.readLine(line);) lines.push_back(line);
-  EXPECT_EQ(lines, (std::vector<std::string>{"CELL 1", "TITLE", "", "last"}));
-  r.rewind();
-  std::string first;
-  ASSERT_TRUE(r.readLine(first));
-  EXPECT_EQ(first, "CELL 1");
+// Lines end at LF, CR LF or a lone CR, also where a read ends between the CR
+// and the LF; a byte-order mark opens no line; a failed read is never the
+// end of the file.
+TEST(LineReader, LinesAsUsersWriteThemAndFailedReads) {
+  const std::vector<std::string> want{"CELL 1", "TITLE", "", "last"};
+  for (const std::string text : {"CELL 1\nTITLE\n\nlast", "CELL 1\r\nTITLE\r\n\r\nlast\r\n", "CELL 1\rTITLE\r\rlast\r",
+                                 "\xEF\xBB\xBF" "CELL 1\nTITLE\r\n\rlast\n"})
+    for (std::size_t piece : {1, 2, 7, 4096}) {
+      SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(text) << " read " << piece << " at a time");
+      ff::LineReader r;
+      r.attach(std::make_unique<korvex::test::ScriptedSource>(text, piece));
+      std::vector<std::string> lines;
+      for (std::string line; r.readLine(line);) lines.push_back(line);
+      EXPECT_EQ(lines, want);
+      EXPECT_EQ(r.lineNumber(), 4);
+      r.rewind();
+      std::string first;
+      ASSERT_TRUE(r.readLine(first));
+      EXPECT_EQ(first, "CELL 1");  // the mark is skipped again
+    }
+
+  ff::LineReader r("INPUT DATA FILE");
+  r.attach(std::make_unique<korvex::test::ScriptedSource>("1\n2\n", 1, true));
+  std::string line;
+  ASSERT_TRUE(r.readLine(line));
+  ASSERT_TRUE(r.readLine(line));
+  EXPECT_THROW(r.readLine(line), korvex::files::FileError);
 
   korvex::test::TempDir dir;
   EXPECT_FALSE(r.open(dir / "missing.exp"));
+  EXPECT_EQ(r.openError(), "No such file or directory");
   EXPECT_FALSE(r.open(dir.path()));  // a folder is not a file to read
-  EXPECT_FALSE(r.readLine(first));
+  EXPECT_FALSE(r.readLine(line));
 }

@@ -2,6 +2,7 @@
 // log themselves to the print file so that the order of calls is visible.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -333,6 +334,33 @@ TEST(ResetFiles, DeselectsEverySlotWithoutClosingFiles) {
   runBuild(t.run, stages());
   runProg(t.run, stages());
   EXPECT_EQ(t.printText(), before);
+}
+
+// A device that fails part-way through a file is a fatal error, never the
+// end of the data: the experiment file's later cards and the reflections
+// after the failure must not be silently missing from a finished run.
+TEST(RunProg, AFailedReadIsFatalNotTheEndOfTheFile) {
+  const std::filesystem::path quartz = KORVEX_SOURCE_DIR "/tests/golden/cases/air_drevik_tavok/input";
+  const std::string exp = test::readFile(quartz / "quartz.exp");
+  const std::string reflections = test::readFile(quartz / "quartz.int").substr(0, 5 * 80);
+  for (const bool inExperiment : {true, false}) {
+    SCOPED_TRACE(inExperiment ? "experiment file" : "reflection file");
+    test::TempDir dir;
+    test::TestRun t;
+    std::ostringstream output;
+    t.run.files.experiment.attach(std::make_unique<test::ScriptedSource>(exp, 16, inExperiment));
+    t.run.files.input.attach(std::make_unique<test::ScriptedSource>(reflections, 16, !inExperiment));
+    t.run.files.output.attach(&output);
+    t.run.state.FILESET = {1, 1, 1, 1};
+    t.run.state.FILENAME[2] = ff::padded("x.int", kFileNameLength);
+    t.run.state.FILENAME[3] = ff::padded("x.abs", kFileNameLength);
+    t.run.state.folder = dir.path();
+    runProg(t.run);
+    EXPECT_EQ(t.run.state.HALTED, 1);
+    EXPECT_EQ(t.dialog.fatalBoxes, std::vector<std::string>{"ERROR READING TEST FILE -: Input/output error "});
+    EXPECT_NE(t.printText().find("ERROR READING TEST FILE -: Input/output error"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x_korvex.cif"));
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "support/test_support.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 
+#include "files/file_error.hpp"
 #include "run/controls.hpp"
 
 namespace korvex::test {
@@ -52,6 +54,14 @@ void TestRun::experimentFrom(const std::string& t) {
   experiment.clear();
   run.files.experiment.attach(&experiment);
   run.state.FILESET[0] = 1;
+}
+
+std::size_t ScriptedSource::read(char* data, std::size_t size) {
+  if (at_ == text_.size() && failAtEnd_) throw files::FileError("READING", "TEST FILE", "-", "Input/output error");
+  const std::size_t n = std::min({size, piece_, text_.size() - at_});
+  text_.copy(data, n, at_);
+  at_ += n;
+  return n;
 }
 
 TempDir::TempDir() {

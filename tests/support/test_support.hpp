@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files/byte_source.hpp"
 #include "run/dialog_layer.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
@@ -58,6 +59,21 @@ struct TestRun {
   std::string printText();
   // Feeds an experiment file from text (slot 1, open).
   void experimentFrom(const std::string& text);
+};
+
+// A source of bytes that gives its text a few bytes per read and then, if
+// asked to, fails as a device does (EIO) instead of reaching the end.
+class ScriptedSource : public files::ByteSource {
+ public:
+  ScriptedSource(std::string text, std::size_t piece, bool failAtEnd = false)
+      : text_(std::move(text)), piece_(piece), failAtEnd_(failAtEnd) {}
+  std::size_t read(char* data, std::size_t size) override;
+  void rewind() override { at_ = 0; }
+
+ private:
+  std::string text_;
+  std::size_t piece_, at_ = 0;
+  bool failAtEnd_;
 };
 
 // A fresh temporary folder, removed at the end of the test.

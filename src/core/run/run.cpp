@@ -8,9 +8,11 @@ Run::Run(DialogLayer& dialog) : ui(dialog), clock(localDateTime24) {}
 
 void RunFiles::commit() {
   print.flush();
-  grid.commit();
-  cif.commit();
+  // The output first: a pipe or device can still refuse it here, and then
+  // nothing of the run replaces anything.
   output.commit();
+  cif.commit();
+  grid.commit();
 }
 
 void RunFiles::close() {

@@ -28,8 +28,8 @@ struct RunFiles {
   ff::CarriageControlWriter cif{"CIF FILE"};           // "<output>_korvex.cif"
 
   // The finished run's files into place: the print file's report first (a
-  // report that cannot be written is a failed run), then the grid listing,
-  // the CIF fragment and the output. Raises files::FileError.
+  // report that cannot be written is a failed run), then the output, the CIF
+  // fragment and the grid listing. Raises files::FileError.
   void commit();
   // Closes every file in the order of the units; a file that was to replace
   // another and was not committed is removed. Raises files::FileError when
