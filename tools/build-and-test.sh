@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Korvex (core, command line, window, tests)
 # in build/ and runs every test, builds and checks the Debian package, then
-# runs the core tests again in a sanitizer build (build-asan/). Fails when
-# any test or check fails.
+# runs the core tests again in a sanitizer build (build-asan/), then each
+# fuzzing harness for a short, fixed time (build-fuzz/, when clang is there).
+# Fails when any test or check fails or a fuzzer finds a fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev qt6-svg-dev \
-  fonts-dejavu-core python3-gemmi xvfb dpkg-dev man-db
+  fonts-dejavu-core python3-gemmi xvfb dpkg-dev man-db clang libclang-rt-14-dev
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_GUI=ON -DKORVEX_TESTS=ON
@@ -25,3 +26,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEX_SANITIZE=ON -DKORVEX_
 cmake --build build-asan -j"$jobs"
 cd build-asan
 ctest --output-on-failure -j"$jobs"
+
+# The readers and a whole run under libFuzzer, 15 s each, seeded from the
+# golden cases (tools/run-fuzzers.sh SECONDS runs them longer).
+cd ..
+tools/run-fuzzers.sh 15
