@@ -348,6 +348,7 @@ void readCrystalData(Run& run) {
   while (run.files.experiment.readLine(line)) {
     std::string card = cardOf(line);
     if (blank(std::string_view(card).substr(0, 6))) {
+      // No keyword: a blank line, or a card shifted out of column 1.
       if (!blank(card)) e.unreadLines.push_back({run.files.experiment.lineNumber(), line});
       continue;
     }

@@ -28,8 +28,9 @@ inline constexpr int kMaxStandards = 4;
 inline constexpr int kElements = 92;
 
 // A line of the experiment file that no card took: a misspelt keyword, a
-// card shifted out of column 1. It is ignored, as any unknown card is, but
-// kept so that the user can be told and a typo does not pass unseen.
+// card shifted out of column 1, a note to oneself. It is ignored, as any
+// unknown card is, but kept so that the user can be told and a typo does not
+// pass unseen.
 struct UnreadLine {
   int line = 0;      // line number in the file, from 1
   std::string text;  // the line as written, without its line end
