@@ -60,7 +60,7 @@ void checkCase(const fs::path& dir, bool update) {
     return;
   }
   EXPECT_EQ(result.exitStatus, wantStatus) << "stderr: " << result.stderrText;
-  for (const auto& p : compareFolder(dir / "expected", work.path(), dir / "input")) ADD_FAILURE() << p;
+  for (const auto& p : compareFolder(dir / "expected", work.path(), input)) ADD_FAILURE() << p;
 }
 
 class ReferenceRun : public ::testing::TestWithParam<std::string> {};
