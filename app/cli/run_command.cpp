@@ -14,6 +14,7 @@
 #include "cli_dialog.hpp"
 #include "cli_plots.hpp"
 #include "commands.hpp"
+#include "files/same_file.hpp"
 #include "run/controls.hpp"
 #include "run/file_selection.hpp"
 #include "run/run.hpp"
@@ -69,17 +70,6 @@ bool formatsKnown(const RunOptions& args, CliDialog& dialog) {
   return true;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (std::filesystem::equivalent(a, b, ec)) return true;
-  // Files that do not exist yet are the same when their full paths are.
-  const auto full = [](const std::string& name) {
-    std::error_code ignored;
-    return std::filesystem::weakly_canonical(std::filesystem::absolute(name), ignored);
-  };
-  return full(a) == full(b);
-}
-
 // A file that is written must not be one the run reads or writes otherwise.
 bool filesDistinct(const RunOptions& args) {
   std::vector<std::string> names = args.files;
@@ -88,7 +78,7 @@ bool filesDistinct(const RunOptions& args) {
   const auto written = [&](std::size_t n) { return n == 1 || n == 3 || n == 4; };
   for (std::size_t a = 0; a < names.size(); ++a)
     for (std::size_t b = a + 1; b < names.size(); ++b)
-      if ((written(a) || written(b)) && sameFile(names[a], names[b])) {
+      if ((written(a) || written(b)) && files::sameFile(names[a], names[b])) {
         std::cerr << "korvex: " << roles[a] << " and " << roles[b] << " name the same file: " << names[b] << '\n';
         return false;
       }
