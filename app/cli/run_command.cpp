@@ -1,6 +1,8 @@
 // korvex run and korvex build: choose the run's files as the Browse buttons
 // would and press Run or Build Model.
 #include <CLI/CLI.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -102,6 +104,14 @@ bool plotsUsable(const std::string& dir) {
   return true;
 }
 
+// Whether a file is the program's standard output (OUT given as /dev/stdout):
+// the summary line must not be appended to the corrected reflections.
+bool isStandardOutput(const std::string& path) {
+  struct stat named {}, out {};
+  return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+         named.st_ino == out.st_ino;
+}
+
 int press(const RunOptions& args, bool fullRun) {
   const auto start = std::chrono::steady_clock::now();
   CliDialog dialog(std::cerr);
@@ -131,7 +141,8 @@ int press(const RunOptions& args, bool fullRun) {
   const bool halted = run.state.HALTED == 1;
 
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (fullRun && !halted && !args.quiet) std::cout << summaryLine(run, seconds) << '\n';
+  if (fullRun && !halted && !args.quiet)
+    (isStandardOutput(args.files[3]) ? std::cerr : std::cout) << summaryLine(run, seconds) << '\n';
   // A pipeline that asked for the summary must not take a run without one
   // for a success.
   if (fullRun && !args.summaryJson.empty() && !writeSummaryJson(args.summaryJson, run, dialog, seconds)) {
