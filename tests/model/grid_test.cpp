@@ -21,6 +21,8 @@ namespace {
 // A test run whose grid listing file is captured too.
 struct GridRun : TestRun {
   GridRun() { run.files.grid.attach(&grid); }
+  // The listing's writer ends its last line into the stream while both live.
+  ~GridRun() { run.files.grid.close(); }
   std::vector<std::string> gridLines() {
     run.files.grid.flush();
     std::string s = grid.str();

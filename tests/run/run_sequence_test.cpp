@@ -346,8 +346,8 @@ TEST(RunProg, AFailedReadIsFatalNotTheEndOfTheFile) {
   for (const bool inExperiment : {true, false}) {
     SCOPED_TRACE(inExperiment ? "experiment file" : "reflection file");
     test::TempDir dir;
+    std::ostringstream output;  // outlives the run, whose writer flushes into it
     test::TestRun t;
-    std::ostringstream output;
     t.run.files.experiment.attach(std::make_unique<test::ScriptedSource>(exp, 16, inExperiment));
     t.run.files.input.attach(std::make_unique<test::ScriptedSource>(reflections, 16, !inExperiment));
     t.run.files.output.attach(&output);
