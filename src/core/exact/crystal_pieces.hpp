@@ -1,0 +1,94 @@
+// The crystal as a convex polyhedron in double precision, and its division,
+// for one reflection, into the convex pieces on which the reversed incident
+// beam and the diffracted beam each leave through one fixed face.
+//
+// The part of the crystal whose points leave along a beam w through face f
+// is the crystal cut by the prism that face f sweeps along -w: the planes
+// through each of f's edges and w, for the edges f shares with another face
+// the beam leaves through (along the other edges the plane only touches the
+// crystal). On a piece both paths, and so the total path, are linear.
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "exact/convex_polyhedron.hpp"
+#include "exact/divided_difference.hpp"
+
+namespace korvex::exact {
+
+struct ExactCrystal {
+  ConvexPolyhedron body;  // faces tagged with their crystal face number (0-based)
+  // For each entry k of body.loops, the body face across the edge from
+  // loops[k] to the next vertex of the same loop.
+  std::vector<int> across;
+  double volume = 0.0;  // cubic microns
+  double eps = 0.0;     // distance below which a point lies on a plane, microns
+};
+
+// The crystal bounded by `faces` (each with the crystal on its positive
+// side), built by cutting a box that holds it. An empty body means the
+// faces enclose nothing.
+ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi);
+
+// The face a beam leaves through: the beam's path from p is plane.at(p) /
+// cosine, with cosine = -n.w > 0.
+struct ExitFace {
+  Plane plane;
+  double cosine = 1.0;
+  double path(V3 p) const { return plane.at(p) / cosine; }
+};
+
+struct Piece {
+  const ConvexPolyhedron& body;
+  ExitFace incident;    // exit of the reversed incident beam
+  ExitFace diffracted;  // exit of the diffracted beam
+  double path(V3 p) const { return incident.path(p) + diffracted.path(p); }
+};
+
+// Cuts the crystal into pieces for beams u (reversed incident) and v
+// (diffracted), unit vectors, and calls f(const Piece&) for each piece of
+// non-zero volume. Holds the work space of the cuts between calls.
+class PieceCutter {
+ public:
+  template <class F>
+  void forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f);
+
+ private:
+  struct Prism {
+    ExitFace exit;
+    std::vector<Plane> sides;
+  };
+  void prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Prism>& prisms);
+  // Cuts `from` by every plane of `sides`; the result is in `result` (which
+  // may be one of the work buffers). Returns false when nothing is left.
+  bool cutBy(const ConvexPolyhedron& from, const std::vector<Plane>& sides, double eps,
+             const ConvexPolyhedron*& result, ConvexPolyhedron& work1, ConvexPolyhedron& work2);
+
+  std::vector<Prism> prismsU_, prismsV_;
+  ConvexPolyhedron cellA_, cellB_, pieceA_, pieceB_;
+};
+
+// Integrals over the crystal of exp(-mu t) and t exp(-mu t), t the total
+// path of both beams: exact, piece by piece and tetrahedron by tetrahedron.
+PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter);
+
+// The same over one piece.
+PathMoments piecePathMoments(const Piece& piece, double mu);
+
+template <class F>
+void PieceCutter::forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f) {
+  prismsAlong(crystal, u, prismsU_);
+  prismsAlong(crystal, v, prismsV_);
+  for (const Prism& pu : prismsU_) {
+    const ConvexPolyhedron* cell = nullptr;
+    if (!cutBy(crystal.body, pu.sides, crystal.eps, cell, cellA_, cellB_)) continue;
+    for (const Prism& pv : prismsV_) {
+      const ConvexPolyhedron* piece = nullptr;
+      if (!cutBy(*cell, pv.sides, crystal.eps, piece, pieceA_, pieceB_)) continue;
+      f(Piece{*piece, pu.exit, pv.exit});
+    }
+  }
+}
+
+}  // namespace korvex::exact

@@ -1,0 +1,42 @@
+// Divided differences of the exponential, and the closed forms they give for
+// the integral of exp of a linear function over a segment and over a
+// tetrahedron.
+//
+// By the Hermite-Genocchi formula, the integral of exp(l) over a simplex of
+// n dimensions, l linear with vertex values a_0 .. a_n, is n! times the
+// simplex's measure times the divided difference exp[a_0, ..., a_n]. The
+// difference is formed from a table over the sorted nodes; any part of the
+// table whose nodes spread over less than one unit is summed instead as a
+// series about its centre (exp[z] = sum_k h_k(z) / (n+k)!, h_k the complete
+// symmetric polynomials), so nodes that nearly or exactly coincide lose no
+// digits.
+#pragma once
+
+#include <array>
+#include <span>
+
+namespace korvex::exact {
+
+// exp[a_0, ..., a_n] for 1 to 5 nodes in any order.
+double expDividedDifference(std::span<const double> nodes);
+
+// Integral of exp(l) over a segment of the given length, l linear with end
+// values e0 and e1.
+double segmentExpIntegral(double length, double e0, double e1);
+
+// Integral of exp(l) over a tetrahedron of the given volume, l linear with
+// vertex values e.
+double tetrahedronExpIntegral(double volume, const std::array<double, 4>& e);
+
+// Integrals of exp(-mu t) and of t exp(-mu t) for a path length t linear
+// over the region (microns, mu per micron). The second is minus the
+// derivative of the first with respect to mu, carried through the same
+// table, so it is as stable as the first and right at mu = 0.
+struct PathMoments {
+  double transmitted = 0.0;   // integral of exp(-mu t)
+  double pathWeighted = 0.0;  // integral of t exp(-mu t)
+};
+PathMoments segmentPathMoments(double length, double t0, double t1, double mu);
+PathMoments tetrahedronPathMoments(double volume, const std::array<double, 4>& t, double mu);
+
+}  // namespace korvex::exact

@@ -1,0 +1,222 @@
+// Exact crystal transmission: divided differences, closed forms of boxes and
+// slabs, the mean path as mu -> 0, volumes, and a brute-force reference on
+// random crystals.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+
+#include "exact/crystal_pieces.hpp"
+#include "exact/divided_difference.hpp"
+#include "exact/exact_support.hpp"
+#include "transmission/transmission_support.hpp"
+
+namespace korvex::exact {
+namespace {
+
+using test::unitVector;
+
+// (1 - exp(-m)) / m: the mean of exp(-mu x) over a path of optical length m.
+double slab(double m) { return -std::expm1(-m) / m; }
+
+TEST(ExactDividedDifference, MatchesClosedFormsAcrossTheSeriesThreshold) {
+  auto check = [](std::vector<double> nodes, double expected, double rel) {
+    SCOPED_TRACE(testing::Message() << nodes[0] << " .. " << nodes.back());
+    EXPECT_NEAR(expDividedDifference(nodes), expected, rel * std::fabs(expected));
+  };
+  // Coincident nodes: exp(a) / n!.
+  check({-3.0, -3.0, -3.0, -3.0}, std::exp(-3.0) / 6.0, 1e-15);
+  check({2.0, 2.0, 2.0, 2.0, 2.0}, std::exp(2.0) / 24.0, 1e-15);
+  // Two nodes: (e^b - e^a) / (b - a), written with expm1 so it is exact.
+  for (double h : {1e-12, 1e-6, 0.3, 0.999, 1.001, 4.0, 40.0})
+    check({-1.0, -1.0 + h}, std::exp(-1.0) * std::expm1(h) / h, 2e-15);
+  // Well separated nodes: the Lagrange form sum e^a_i / prod (a_i - a_j).
+  const auto lagrange = [](std::vector<double> a) {
+    double s = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      double p = 1.0;
+      for (std::size_t j = 0; j < a.size(); ++j)
+        if (j != i) p *= a[i] - a[j];
+      s += std::exp(a[i]) / p;
+    }
+    return s;
+  };
+  check({0.0, -3.0, -7.5, -12.0}, lagrange({0.0, -3.0, -7.5, -12.0}), 1e-13);
+  check({-40.0, -2.0, -5.0, -20.0, -11.0}, lagrange({-40.0, -2.0, -5.0, -20.0, -11.0}), 1e-12);
+  // A cluster of three close nodes beside a distant one, and its limit.
+  const double e3 = expDividedDifference(std::vector<double>{-9.0, -1.0, -1.0, -1.0});
+  // exp[-9, -1, -1, -1] = (e^-1/2 - exp[-9, -1, -1]) / 8, exp[-9,-1,-1] = (e^-1 - exp[-9,-1]) / 8.
+  const double e91 = (std::exp(-1.0) - std::exp(-9.0)) / 8.0;
+  check({-9.0, -1.0, -1.0 + 1e-9, -1.0 - 1e-9}, (std::exp(-1.0) / 2.0 - (std::exp(-1.0) - e91) / 8.0) / 8.0, 1e-13);
+  EXPECT_NEAR(e3, (std::exp(-1.0) / 2.0 - (std::exp(-1.0) - e91) / 8.0) / 8.0, 1e-15);
+  // Continuity where the series gives way to the table (spread 1).
+  const double below = expDividedDifference(std::vector<double>{0.0, 0.3, 0.7, 0.9999999});
+  const double above = expDividedDifference(std::vector<double>{0.0, 0.3, 0.7, 1.0000001});
+  EXPECT_NEAR(below, above, 1e-7 * below);
+}
+
+struct BoxCase {
+  V3 u, v;
+  double expected;          // TXTAL
+  double expectedMeanPath;  // -SUMTP / TXTAL
+};
+
+TEST(ExactCrystal, BoxWithBeamsAlongItsAxes) {
+  // Box 100 x 60 x 40 microns off the origin, mu = 0.01 per micron.
+  const auto crystal = test::crystalOf(test::boxPlanes(100, 60, 40, {7, -3, 11}));
+  ASSERT_NEAR(crystal.volume, 240000.0, 1e-9);
+  const double mu = 0.01, a = 100, b = 60;
+  PieceCutter cutter;
+  // Mean of t exp(-mu t) / mean exp(-mu t) for t uniform on [0, L]:
+  // 1/mu - L e^{-mu L} / (1 - e^{-mu L}).
+  const auto slabMean = [&](double L) { return 1.0 / mu - L * std::exp(-mu * L) / -std::expm1(-mu * L); };
+  const BoxCase cases[] = {
+      // 2theta = 0: every point has the path through the box, exp(-mu a).
+      {{-1, 0, 0}, {1, 0, 0}, std::exp(-mu * a), a},
+      // 2theta = 180 along a face normal: t = 2x, (1 - exp(-2 mu a)) / (2 mu a).
+      {{1, 0, 0}, {1, 0, 0}, slab(2 * mu * a), 2 * slabMean(2 * a) / 2},
+      // Beams at right angles: independent slabs.
+      {{-1, 0, 0}, {0, 1, 0}, slab(mu * a) * slab(mu * b), slabMean(a) + slabMean(b)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.u.x << c.u.y << c.u.z << " / " << c.v.x << c.v.y << c.v.z);
+    const PathMoments m = crystalPathMoments(crystal, c.u, c.v, mu, cutter);
+    EXPECT_NEAR(m.transmitted / crystal.volume, c.expected, 1e-13);
+    EXPECT_NEAR(m.pathWeighted / m.transmitted, c.expectedMeanPath, 1e-10);
+  }
+}
+
+TEST(ExactCrystal, TiltedSlabWithSidesAlongTheBeams) {
+  // A slab whose side faces run along both beams: from a point
+  // o + s e1 + b u + c v the reversed incident beam leaves through the face
+  // b = Lb and the diffracted beam through c = Lc, so the transmission is
+  // slab(mu Lb) slab(mu Lc) whatever the tilt, and the volume is the triple
+  // product of the edges.
+  const V3 u = unitVector(0.3, -0.8, 0.2), v = unitVector(-0.5, 0.4, 0.7);
+  const V3 e1{150, 20, -30};
+  const double Lb = 35, Lc = 80;
+  const auto crystal = test::crystalOf(test::parallelepipedPlanes({-20, 5, 9}, e1, Lb * u, Lc * v));
+  EXPECT_NEAR(crystal.volume, std::fabs(tripleProduct({}, e1, Lb * u, Lc * v)), 1e-9 * crystal.volume);
+  PieceCutter cutter;
+  for (double mu : {0.0, 1e-13, 0.003, 0.02, 0.1}) {
+    SCOPED_TRACE(mu);
+    const PathMoments m = crystalPathMoments(crystal, u, v, mu, cutter);
+    const double t = mu == 0 ? 1.0 : slab(mu * Lb) * slab(mu * Lc);
+    EXPECT_NEAR(m.transmitted / crystal.volume, t, 1e-13);
+    if (mu < 1e-10) {
+      // mu -> 0: the path-weighted integral is the volume times the mean path.
+      EXPECT_NEAR(m.pathWeighted / crystal.volume, (Lb + Lc) / 2, 1e-9);
+    }
+  }
+}
+
+TEST(ExactCrystal, PiecesFillTheCrystal) {
+  // The pieces of fixed exit faces tile the crystal for any beams.
+  std::mt19937 rng(17);
+  PieceCutter cutter;
+  for (int trial = 0; trial < 20; ++trial) {
+    const auto crystal = test::crystalOf(test::randomCrystalPlanes(rng, 6 + trial % 10));
+    const V3 u = test::randomDirection(rng), v = test::randomDirection(rng);
+    double volume = 0.0;
+    int pieces = 0;
+    cutter.forEachPiece(crystal, u, v, [&](const Piece& p) {
+      volume += polyhedronVolume(p.body);
+      ++pieces;
+      // Both exits are faces the beams leave through: paths are non-negative.
+      for (const V3& corner : p.body.vertices) {
+        EXPECT_GT(p.incident.path(corner), -1e-6);
+        EXPECT_GT(p.diffracted.path(corner), -1e-6);
+      }
+    });
+    EXPECT_NEAR(volume, crystal.volume, 1e-11 * crystal.volume) << "trial " << trial << ", " << pieces << " pieces";
+  }
+}
+
+// ---- Brute-force reference ------------------------------------------------
+//
+// The crystal is cut by every plane on which two faces give a beam the same
+// path, so on each cell of that arrangement the exit faces are fixed and the
+// integrand is smooth; each cell is integrated by a 10 x 10 x 10 Gauss rule
+// on the tetrahedra of a fan (collapsed onto the cube), with the paths found
+// point by point as the nearest face ahead along each beam.
+
+double pathToSurface(const std::vector<Plane>& planes, V3 p, V3 w) {
+  double t = 1e300;
+  for (const Plane& f : planes) {
+    const double c = -dot(f.n, w);
+    if (c > 1e-12) t = std::min(t, f.at(p) / c);
+  }
+  return t;
+}
+
+PathMoments bruteForce(const std::vector<Plane>& planes, V3 u, V3 v, double mu) {
+  std::vector<ConvexPolyhedron> cells{test::crystalOf(planes, 500.0).body};
+  for (V3 w : {u, v}) {
+    for (std::size_t f = 0; f < planes.size(); ++f) {
+      for (std::size_t g = f + 1; g < planes.size(); ++g) {
+        const double cf = -dot(planes[f].n, w), cg = -dot(planes[g].n, w);
+        if (cf <= 1e-12 || cg <= 1e-12) continue;
+        V3 n = (1.0 / cf) * planes[f].n - (1.0 / cg) * planes[g].n;
+        double d = planes[f].d / cf - planes[g].d / cg;
+        const double len = norm(n);
+        if (len < 1e-12) continue;
+        const Plane cut{(1.0 / len) * n, d / len};
+        const Plane other{-1.0 * cut.n, -cut.d};
+        std::vector<ConvexPolyhedron> next;
+        for (const auto& cell : cells) {
+          ConvexPolyhedron part;
+          if (clipPolyhedron(cell, cut, 1e-9, part)) next.push_back(part);
+          if (clipPolyhedron(cell, other, 1e-9, part)) next.push_back(part);
+        }
+        cells.swap(next);
+      }
+    }
+  }
+  // 10-point Gauss-Legendre rule on [0, 1].
+  const auto rule = korvex::test::legendreRule(10);
+  std::array<double, 10> gx{}, gw{};
+  for (int i = 0; i < 10; ++i) {
+    gx[i] = (1.0 + rule.x[i]) / 2;
+    gw[i] = rule.w[i] / 2;
+  }
+  PathMoments sum;
+  for (const auto& cell : cells) {
+    forEachTetrahedron(cell, [&](V3 a, V3 b, V3 c, V3 d, double volume) {
+      for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 10; ++j)
+          for (int k = 0; k < 10; ++k) {
+            // Collapsed coordinates: weight 6 V (1 - s)^2 (1 - r) ds dr dq.
+            const double s = gx[i], r = gx[j], q = gx[k];
+            const double l1 = s, l2 = (1 - s) * r, l3 = (1 - s) * (1 - r) * q;
+            const V3 p = a + l1 * (b - a) + l2 * (c - a) + l3 * (d - a);
+            const double w = 6 * volume * gw[i] * gw[j] * gw[k] * (1 - s) * (1 - s) * (1 - r);
+            const double t = pathToSurface(planes, p, u) + pathToSurface(planes, p, v);
+            const double e = std::exp(-mu * t) * w;
+            sum.transmitted += e;
+            sum.pathWeighted += t * e;
+          }
+    });
+  }
+  return sum;
+}
+
+TEST(ExactCrystal, AgreesWithBruteForceOnRandomCrystalsAndBeams) {
+  std::mt19937 rng(2026);
+  std::uniform_real_distribution<double> muOf(0.002, 0.05);
+  PieceCutter cutter;
+  for (int trial = 0; trial < 6; ++trial) {
+    const auto planes = test::randomCrystalPlanes(rng, 7 + trial);
+    const V3 u = test::randomDirection(rng), v = test::randomDirection(rng);
+    const double mu = muOf(rng);
+    const auto crystal = test::crystalOf(planes, 500.0);
+    const PathMoments exact = crystalPathMoments(crystal, u, v, mu, cutter);
+    const PathMoments reference = bruteForce(planes, u, v, mu);
+    SCOPED_TRACE(testing::Message() << "trial " << trial << ", mu " << mu);
+    EXPECT_NEAR(exact.transmitted, reference.transmitted, 1e-9 * reference.transmitted);
+    EXPECT_NEAR(exact.pathWeighted, reference.pathWeighted, 1e-9 * reference.pathWeighted);
+  }
+}
+
+}  // namespace
+}  // namespace korvex::exact
