@@ -1,11 +1,13 @@
 // Cutting a convex polyhedron by a plane: each face loop is cut in turn
 // (Sutherland-Hodgman), a point made on an edge is shared by both faces of
-// the edge, and the cut's own face is the ring of points on the plane.
+// the edge, and the cut's own face is chained from the faces' edges that
+// lie in the plane.
 #include "exact/convex_polyhedron.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace korvex::exact {
 
@@ -25,97 +27,110 @@ ConvexPolyhedron boxPolyhedron(V3 lo, V3 hi) {
   return p;
 }
 
-bool clipPolyhedron(const ConvexPolyhedron& in, const Plane& cut, double eps, ConvexPolyhedron& out, int tag) {
-  out.clear();
+Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps, ConvexPolyhedron& out, int tag) {
   const std::size_t nv = in.vertices.size();
-  // Side of each vertex: +1 kept, 0 on the plane (kept), -1 cut away.
-  thread_local std::vector<double> value;
-  thread_local std::vector<int> side, index;
-  value.resize(nv);
-  side.resize(nv);
-  index.assign(nv, -1);
+  if (value_.size() < nv) {
+    value_.resize(nv);
+    side_.resize(nv);
+    index_.resize(nv);
+  }
+  double* value = value_.data();
+  int* side = side_.data();  // +1 kept, 0 on the plane (kept), -1 cut away
+  int* index = index_.data();
+  const V3* vertex = in.vertices.data();
   bool anyIn = false, anyOut = false;
   for (std::size_t i = 0; i < nv; ++i) {
-    value[i] = cut.at(in.vertices[i]);
+    value[i] = plane.at(vertex[i]);
     side[i] = value[i] > eps ? 1 : (value[i] < -eps ? -1 : 0);
     anyIn = anyIn || side[i] > 0;
     anyOut = anyOut || side[i] < 0;
   }
-  if (!anyIn) return false;
-  if (!anyOut) {
-    out = in;
-    return true;
-  }
+  if (!anyIn) return Cut::Empty;
+  if (!anyOut) return Cut::Unchanged;
 
+  out.clear();
+  onPlane_.clear();
   for (std::size_t i = 0; i < nv; ++i) {
+    index[i] = -1;
     if (side[i] >= 0) {
       index[i] = static_cast<int>(out.vertices.size());
-      out.vertices.push_back(in.vertices[i]);
+      out.vertices.push_back(vertex[i]);
+      onPlane_.push_back(side[i] == 0 ? 1 : 0);
     }
   }
-  // Points made on cut edges, found again by the edge's two old vertices.
-  thread_local std::vector<std::array<int, 3>> made;
-  made.clear();
+  // Points made on cut edges, found again by the edge's two old vertices;
+  // every one of them lies on the plane.
+  made_.clear();
   const auto pointOnEdge = [&](int a, int b) {
     const int lo = std::min(a, b), hi = std::max(a, b);
-    for (const auto& m : made) {
+    for (const auto& m : made_) {
       if (m[0] == lo && m[1] == hi) return m[2];
     }
-    const double s = value[static_cast<std::size_t>(lo)] /
-                     (value[static_cast<std::size_t>(lo)] - value[static_cast<std::size_t>(hi)]);
-    const V3 p = in.vertices[static_cast<std::size_t>(lo)] +
-                 s * (in.vertices[static_cast<std::size_t>(hi)] - in.vertices[static_cast<std::size_t>(lo)]);
+    const double s = value[lo] / (value[lo] - value[hi]);
     const int k = static_cast<int>(out.vertices.size());
-    out.vertices.push_back(p);
-    made.push_back({lo, hi, k});
+    out.vertices.push_back(vertex[lo] + s * (vertex[hi] - vertex[lo]));
+    onPlane_.push_back(1);
+    made_.push_back({lo, hi, k});
     return k;
   };
 
+  // Each face is cut in turn (Sutherland-Hodgman). A cut face runs along
+  // the plane from one point to the next; the cut's own face runs that edge
+  // the other way, so it is chained from those edges: next[b] = a.
+  capEdges_.clear();
   for (const auto& face : in.faces) {
     const int* loop = in.loops.data() + face.first;
     const int first = static_cast<int>(out.loops.size());
+    int a = loop[face.count - 1];
     for (int k = 0; k < face.count; ++k) {
-      const int a = loop[k], b = loop[(k + 1) % face.count];
-      const int sa = side[static_cast<std::size_t>(a)], sb = side[static_cast<std::size_t>(b)];
-      if (sa >= 0) out.loops.push_back(index[static_cast<std::size_t>(a)]);
-      if (sa * sb < 0) out.loops.push_back(pointOnEdge(a, b));
+      const int b = loop[k];
+      if (side[a] * side[b] < 0) out.loops.push_back(pointOnEdge(a, b));
+      if (side[b] >= 0) out.loops.push_back(index[b]);
+      a = b;
     }
     const int count = static_cast<int>(out.loops.size()) - first;
-    if (count >= 3) {
-      out.faces.push_back({face.plane, first, count, face.tag});
+    if (count < 3) {
+      out.loops.resize(static_cast<std::size_t>(first));
+      continue;
+    }
+    out.faces.push_back({face.plane, first, count, face.tag});
+    const int* made = out.loops.data() + first;
+    int p = made[count - 1];
+    for (int k = 0; k < count; ++k) {
+      const int q = made[k];
+      if (onPlane_[static_cast<std::size_t>(p)] && onPlane_[static_cast<std::size_t>(q)]) capEdges_.push_back({q, p});
+      p = q;
+    }
+  }
+
+  if (capEdges_.size() >= 3) {
+    const int first = static_cast<int>(out.loops.size());
+    const int start = capEdges_.front().first;
+    int at = start;
+    for (std::size_t step = 0; step < capEdges_.size() && at >= 0; ++step) {
+      out.loops.push_back(at);
+      int next = -1;
+      for (const auto& e : capEdges_) {
+        if (e.first == at) {
+          next = e.second;
+          break;
+        }
+      }
+      at = next;
+      if (at == start) break;
+    }
+    const int count = static_cast<int>(out.loops.size()) - first;
+    if (at == start && count >= 3) {
+      out.faces.push_back({plane, first, count, tag});
     } else {
       out.loops.resize(static_cast<std::size_t>(first));
     }
   }
-
-  // The cut's face: every kept point on the plane, in order of angle about
-  // their centre (the section of a convex body is a convex polygon).
-  thread_local std::vector<std::pair<double, int>> ring;
-  ring.clear();
-  V3 centre{};
-  for (std::size_t i = 0; i < nv; ++i) {
-    if (side[i] == 0) ring.push_back({0.0, index[i]});
-  }
-  for (const auto& m : made) ring.push_back({0.0, m[2]});
-  if (ring.size() >= 3) {
-    for (const auto& r : ring) centre = centre + out.vertices[static_cast<std::size_t>(r.second)];
-    centre = (1.0 / static_cast<double>(ring.size())) * centre;
-    V3 e1 = out.vertices[static_cast<std::size_t>(ring[0].second)] - centre;
-    e1 = (1.0 / norm(e1)) * e1;
-    const V3 e2 = cross(cut.n, e1);
-    for (auto& r : ring) {
-      const V3 d = out.vertices[static_cast<std::size_t>(r.second)] - centre;
-      r.first = std::atan2(dot(d, e2), dot(d, e1));
-    }
-    std::sort(ring.begin(), ring.end());
-    out.faces.push_back({cut, static_cast<int>(out.loops.size()), static_cast<int>(ring.size()), tag});
-    for (const auto& r : ring) out.loops.push_back(r.second);
-  }
   if (out.empty()) {
     out.clear();
-    return false;
+    return Cut::Empty;
   }
-  return true;
+  return Cut::Cut;
 }
 
 double polyhedronVolume(const ConvexPolyhedron& p) {

@@ -3,6 +3,8 @@
 // and cuts it into the pieces on which both beams leave through fixed faces.
 #pragma once
 
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "exact/vec3d.hpp"
@@ -31,11 +33,28 @@ struct ConvexPolyhedron {
 // The box [lo, hi] with its six faces tagged -1.
 ConvexPolyhedron boxPolyhedron(V3 lo, V3 hi);
 
-// `out` = the part of `in` on the positive side of `cut` (its face tagged
-// `tag`). Vertices within eps (microns) of the plane count as on it. Returns
-// false, with `out` empty, when nothing of volume is left; when nothing is
-// cut away `out` is a copy of `in`. `out` must not be `in`.
-bool clipPolyhedron(const ConvexPolyhedron& in, const Plane& cut, double eps, ConvexPolyhedron& out, int tag = -1);
+enum class Cut { Empty, Unchanged, Cut };
+
+// Cuts polyhedra by planes, keeping the part on the positive side; holds
+// its work space between cuts.
+class PlaneCutter {
+ public:
+  // The part of `in` on the positive side of `plane`, whose own face is
+  // tagged `tag`. Vertices within eps (microns) of the plane count as on it.
+  // Empty: nothing of volume is left; Unchanged: the plane cuts nothing away
+  // (`out` is not touched); Cut: the part is in `out`, which must not be `in`.
+  Cut cut(const ConvexPolyhedron& in, const Plane& plane, double eps, ConvexPolyhedron& out, int tag = -1);
+
+ private:
+  std::vector<double> value_;
+  std::vector<int> side_, index_;
+  std::vector<std::array<int, 3>> made_;  // cut edge (lo, hi) and its new vertex
+  std::vector<char> onPlane_;
+  std::vector<std::pair<int, int>> capEdges_;
+};
+
+// The face loops run anticlockwise about the face's inward normal, so each
+// edge is run once in each direction by the two faces that share it.
 
 double polyhedronVolume(const ConvexPolyhedron& p);
 

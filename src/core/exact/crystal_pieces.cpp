@@ -22,9 +22,11 @@ ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi)
   c.eps = 1e-10 * size;
   const V3 margin{size, size, size};
   ConvexPolyhedron a = boxPolyhedron(boxLo - margin, boxHi + margin), b;
+  PlaneCutter cutter;
   for (std::size_t f = 0; f < faces.size(); ++f) {
-    if (!clipPolyhedron(a, faces[f], c.eps, b, static_cast<int>(f))) return c;
-    std::swap(a, b);
+    const Cut cut = cutter.cut(a, faces[f], c.eps, b, static_cast<int>(f));
+    if (cut == Cut::Empty) return c;
+    if (cut == Cut::Cut) std::swap(a, b);
   }
   // A face of the box left standing means the faces do not close the body.
   for (const auto& face : a.faces) {
@@ -90,13 +92,28 @@ void PieceCutter::prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Pri
   prisms.resize(used);
 }
 
+bool PieceCutter::missesPrism(const ConvexPolyhedron& p, const std::vector<Plane>& sides, double eps) {
+  for (const Plane& side : sides) {
+    bool anyIn = false;
+    for (const V3& v : p.vertices) {
+      if (side.at(v) > eps) {
+        anyIn = true;
+        break;
+      }
+    }
+    if (!anyIn) return true;
+  }
+  return false;
+}
+
 bool PieceCutter::cutBy(const ConvexPolyhedron& from, const std::vector<Plane>& sides, double eps,
                         const ConvexPolyhedron*& result, ConvexPolyhedron& work1, ConvexPolyhedron& work2) {
   const ConvexPolyhedron* current = &from;
   for (const Plane& side : sides) {
     ConvexPolyhedron& target = current == &work1 ? work2 : work1;
-    if (!clipPolyhedron(*current, side, eps, target)) return false;
-    current = &target;
+    const Cut cut = planeCutter_.cut(*current, side, eps, target);
+    if (cut == Cut::Empty) return false;
+    if (cut == Cut::Cut) current = &target;
   }
   result = current;
   return true;

@@ -60,6 +60,9 @@ class PieceCutter {
     std::vector<Plane> sides;
   };
   void prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Prism>& prisms);
+  // True when one of the planes leaves no vertex of p on its positive side:
+  // the cheap test that spares most of the cuts of cells that miss a prism.
+  static bool missesPrism(const ConvexPolyhedron& p, const std::vector<Plane>& sides, double eps);
   // Cuts `from` by every plane of `sides`; the result is in `result` (which
   // may be one of the work buffers). Returns false when nothing is left.
   bool cutBy(const ConvexPolyhedron& from, const std::vector<Plane>& sides, double eps,
@@ -67,6 +70,7 @@ class PieceCutter {
 
   std::vector<Prism> prismsU_, prismsV_;
   ConvexPolyhedron cellA_, cellB_, pieceA_, pieceB_;
+  PlaneCutter planeCutter_;
 };
 
 // Integrals over the crystal of exp(-mu t) and t exp(-mu t), t the total
@@ -85,6 +89,7 @@ void PieceCutter::forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f) {
     if (!cutBy(crystal.body, pu.sides, crystal.eps, cell, cellA_, cellB_)) continue;
     for (const Prism& pv : prismsV_) {
       const ConvexPolyhedron* piece = nullptr;
+      if (missesPrism(*cell, pv.sides, crystal.eps)) continue;
       if (!cutBy(*cell, pv.sides, crystal.eps, piece, pieceA_, pieceB_)) continue;
       f(Piece{*piece, pu.exit, pv.exit});
     }
