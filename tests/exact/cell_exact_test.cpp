@@ -6,6 +6,7 @@
 #include <random>
 
 #include "exact/cell_cubature.hpp"
+#include "exact/filled_hole.hpp"
 #include "exact/exact_support.hpp"
 
 namespace korvex::exact {
@@ -141,6 +142,50 @@ TEST(ExactCell, UnshadowedCrystalHasClosedForms) {
   EXPECT_NEAR(r.cell.gasket / V, 1.0, 1e-13);
   EXPECT_NEAR(r.cell.medium / V, std::exp(-0.002 * 15.0), 1e-13);
   EXPECT_NEAR(r.cell.transmitted / V, std::exp(-0.004 * 30.0 - 0.002 * 15.0), 1e-13);
+}
+
+TEST(ExactCell, FilledHoleAgreesWithRayCasting) {
+  // The crystal is the hole itself (R = 50, T = 40): each beam's path in it
+  // is its way to the culet inside the hole.
+  CellAbsorption a;
+  a.shape = {40.0, 50.0};
+  a.gasket = true;
+  a.muCrystal = 0.01;
+  const V3 u = unitVector(0.6, -0.7, 0.2), v = unitVector(-0.4, 0.6, 0.6);
+  for (bool opaque : {true, false}) {
+    SCOPED_TRACE(opaque ? "opaque" : "absorbing");
+    a.opaque = opaque;
+    a.muGasket = opaque ? 0.0 : 0.05;
+    const FilledHoleIntegrals r = filledHoleIntegrals(a, u, v, 1e-6, false);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> x(-50, 50), y(0, 40);
+    double s[3] = {}, s2[3] = {};
+    int n = 0;
+    while (n < 100000) {
+      const V3 p{x(rng), y(rng), x(rng)};
+      if (std::hypot(p.x, p.z) > 50) continue;
+      ++n;
+      const Ray ru = castRay(p, u, 40, 50), rv = castRay(p, v, 40, 50);
+      const double g = ru.culet - ru.inHole + rv.culet - rv.inHole;
+      const double G = opaque ? (g > 0 ? 0.0 : 1.0) : std::exp(-a.muGasket * g);
+      const double f[3] = {std::exp(-a.muCrystal * (ru.inHole + rv.inHole)), G, 0.0};
+      for (int k = 0; k < 2; ++k) {
+        s[k] += f[k];
+        s2[k] += f[k] * f[k];
+      }
+    }
+    const auto check = [&](double exact, int k) {
+      const double mean = s[k] / n, err = std::sqrt((s2[k] / n - mean * mean) / n);
+      EXPECT_NEAR(exact / r.volume, mean, 4 * err);
+    };
+    check(r.crystal.transmitted, 0);
+    check(r.gasket, 1);
+    EXPECT_LT(r.gasket / r.volume, 0.95);
+  }
+  // Beams along the axis: every point's path is T, nothing is shadowed.
+  const FilledHoleIntegrals axial = filledHoleIntegrals(a, {0, -1, 0}, {0, 1, 0}, 1e-6, false);
+  EXPECT_NEAR(axial.crystal.transmitted / axial.volume, std::exp(-0.01 * 40), 1e-12);
+  EXPECT_NEAR(axial.gasket / axial.volume, 1.0, 1e-12);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "exact/crystal_pieces.hpp"
 #include "exact/divided_difference.hpp"
 #include "exact/exact_support.hpp"
+#include "exact/sphere_exact.hpp"
 #include "transmission/transmission_support.hpp"
 
 namespace korvex::exact {
@@ -130,6 +131,30 @@ TEST(ExactCrystal, PiecesFillTheCrystal) {
       }
     });
     EXPECT_NEAR(volume, crystal.volume, 1e-11 * crystal.volume) << "trial " << trial << ", " << pieces << " pieces";
+  }
+}
+
+TEST(ExactSphere, PublishedAbsorptionFactorsAndSeries) {
+  // A* = 1 / transmission of a sphere, as tabulated for mu R = 1 and 5 at
+  // theta = 0 and 90 degrees.
+  struct Case {
+    double muR, twoTheta, aStar, digits;
+  };
+  for (const Case c : {Case{1, 0, 4.1238, 1e-4}, Case{1, 180, 3.0083, 1e-4}, Case{5, 0, 167.13, 1e-2},
+                       Case{5, 180, 13.400, 1e-3}}) {
+    SCOPED_TRACE(testing::Message() << "mu R " << c.muR << ", 2theta " << c.twoTheta);
+    EXPECT_NEAR(1.0 / sphereMoments(50.0, c.muR / 50.0, c.twoTheta).transmitted, c.aStar, c.digits);
+  }
+  // At 2theta = 0 both paths make the chord through the point; with mu = 0
+  // the mean path is the volume-weighted mean chord, 3R/2.
+  EXPECT_NEAR(sphereMoments(50.0, 0.0, 0.0).pathWeighted, 75.0, 1e-8);
+  // The series in 2theta gives the direct integral at any angle.
+  const SphereSeries series = sphereSeries(40.0, 0.08, 1e-9);
+  for (double twoTheta : {3.7, 61.0, 129.9, 178.2}) {
+    SCOPED_TRACE(twoTheta);
+    const SphereMoments direct = sphereMoments(40.0, 0.08, twoTheta), fromSeries = series.at(twoTheta);
+    EXPECT_NEAR(fromSeries.transmitted, direct.transmitted, 1e-9 * direct.transmitted);
+    EXPECT_NEAR(fromSeries.pathWeighted, direct.pathWeighted, 1e-9 * direct.pathWeighted);
   }
 }
 

@@ -36,14 +36,6 @@ std::vector<Edge> edgesOf(const ConvexPolyhedron& p) {
   return edges;
 }
 
-// Sorted, without repeats, within [lo, hi], lo and hi included.
-void tidy(std::vector<double>& points, double lo, double hi) {
-  points.push_back(lo);
-  points.push_back(hi);
-  std::erase_if(points, [&](double s) { return !(s >= lo && s <= hi); });
-  std::sort(points.begin(), points.end());
-  points.erase(std::unique(points.begin(), points.end()), points.end());
-}
 
 
 }  // namespace
@@ -200,16 +192,6 @@ Section sectionAt(const ConvexPolyhedron& body, double x, double z) {
   return s;
 }
 
-// Parameters s where |e0 + s de| = R.
-int circleCrossings(std::array<double, 2> e0, std::array<double, 2> de, double R, std::array<double, 2>& s) {
-  return quadraticRoots(de[0] * de[0] + de[1] * de[1], e0[0] * de[0] + e0[1] * de[1],
-                        e0[0] * e0[0] + e0[1] * e0[1] - R * R, s);
-}
-
-std::array<double, 2> apply(const Affine2& m, double x, double z) {
-  return {m.px * x + m.ax * z + m.cx, m.pz * x + m.az * z + m.cz};
-}
-
 }  // namespace
 
 CellIntegrals CellCubature::piece(const Piece& piece, double relative, double crystalTransmitted) {
@@ -291,21 +273,14 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
   }
   for (const Conic& c : conics) {
     const Affine2& m = c.map;
-    // Turning points: the two z-roots meet where (ax b2 - az b1)^2 = R^2 |a|^2,
-    // b1 = px x + cx, b2 = pz x + cz.
-    const double slope = m.ax * m.pz - m.az * m.px;
-    if (std::fabs(slope) > 1e-15) {
-      const double na = std::hypot(m.ax, m.az);
-      for (double sign : {-1.0, 1.0}) {
-        const double x = (sign * c.R * na - (m.ax * m.cz - m.az * m.cx)) / slope;
-        // The double root there.
-        const double b1 = m.px * x + m.cx, b2 = m.pz * x + m.cz;
-        const double z = -(m.ax * b1 + m.az * b2) / (m.ax * m.ax + m.az * m.az);
-        if (conicCounts(c, x, z)) xs.push_back(x);
-      }
+    std::array<double, 2> tx{}, tz{};
+    const int turns = conicTurningPoints(m, c.R, tx, tz);
+    for (int i = 0; i < turns; ++i) {
+      if (conicCounts(c, tx[static_cast<std::size_t>(i)], tz[static_cast<std::size_t>(i)]))
+        xs.push_back(tx[static_cast<std::size_t>(i)]);
     }
     for (const Edge& e : edges) {
-      const auto e0 = apply(m, e.a.x, e.a.z), e1 = apply(m, e.b.x, e.b.z);
+      const auto e0 = mapPoint(m, e.a.x, e.a.z), e1 = mapPoint(m, e.b.x, e.b.z);
       const int k = circleCrossings(e0, {e1[0] - e0[0], e1[1] - e0[1]}, c.R, roots);
       for (int i = 0; i < k; ++i) {
         const double s = roots[static_cast<std::size_t>(i)];
@@ -315,7 +290,7 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
     for (const Tangent& t : tangents) {
       std::array<double, 2> p{}, d{};
       lineThrough(t.line, p, d);
-      const auto e0 = apply(m, p[0], p[1]), e1 = apply(m, p[0] + d[0], p[1] + d[1]);
+      const auto e0 = mapPoint(m, p[0], p[1]), e1 = mapPoint(m, p[0] + d[0], p[1] + d[1]);
       const int k = circleCrossings(e0, {e1[0] - e0[0], e1[1] - e0[1]}, c.R, roots);
       for (int i = 0; i < k; ++i) {
         const double x = p[0] + roots[static_cast<std::size_t>(i)] * d[0];
@@ -324,7 +299,7 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
       }
     }
   }
-  tidy(xs, xlo, xhi);
+  sortBreaks(xs, xlo, xhi);
 
   const Values<3> zTolerance = scaled(tolerance, 0.25 / (xhi - xlo));
   const auto overX = [&](double x) -> Values<3> {
@@ -347,14 +322,14 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
       if (z > zlo && z < zhi && tangentCounts(t, x, z)) zs.push_back(z);
     }
     for (const Conic& c : conics) {
-      const auto e0 = apply(c.map, x, 0.0);
+      const auto e0 = mapPoint(c.map, x, 0.0);
       const int k = circleCrossings(e0, {c.map.ax, c.map.az}, c.R, roots);
       for (int i = 0; i < k; ++i) {
         const double z = roots[static_cast<std::size_t>(i)];
         if (z > zlo && z < zhi && conicCounts(c, x, z)) zs.push_back(z);
       }
     }
-    tidy(zs, zlo, zhi);
+    sortBreaks(zs, zlo, zhi);
     const Values<3> yTolerance = scaled(zTolerance, 0.25 / (zhi - zlo));
     return integrateBetween<3>(
         [&](double z) -> Values<3> {

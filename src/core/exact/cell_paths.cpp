@@ -25,6 +25,34 @@ int quadraticRoots(double a, double b, double c, std::array<double, 2>& root) {
   return 2;
 }
 
+std::array<double, 2> mapPoint(const Affine2& m, double x, double z) {
+  return {m.px * x + m.ax * z + m.cx, m.pz * x + m.az * z + m.cz};
+}
+
+int circleCrossings(std::array<double, 2> e0, std::array<double, 2> de, double r, std::array<double, 2>& s) {
+  return quadraticRoots(de[0] * de[0] + de[1] * de[1], e0[0] * de[0] + e0[1] * de[1],
+                        e0[0] * e0[0] + e0[1] * e0[1] - r * r, s);
+}
+
+int conicTurningPoints(const Affine2& m, double r, std::array<double, 2>& x, std::array<double, 2>& z) {
+  // At x the image is b + z a with a = (ax, az), b = (px x + cx, pz x + cz);
+  // the roots in z meet where the distance |a x b| / |a| of that line from
+  // the centre equals r, linear in x.
+  const double slope = m.ax * m.pz - m.az * m.px;
+  const double a2 = m.ax * m.ax + m.az * m.az;
+  if (std::fabs(slope) < 1e-15 || a2 == 0.0) return 0;
+  const double na = std::sqrt(a2);
+  int n = 0;
+  for (double sign : {-1.0, 1.0}) {
+    const double xt = (sign * r * na - (m.ax * m.cz - m.az * m.cx)) / slope;
+    const double b1 = m.px * xt + m.cx, b2 = m.pz * xt + m.cz;
+    x[static_cast<std::size_t>(n)] = xt;
+    z[static_cast<std::size_t>(n)] = -(m.ax * b1 + m.az * b2) / a2;
+    ++n;
+  }
+  return n;
+}
+
 BeamInCell::BeamInCell(V3 w, CellShape shape) : w_(w), shape_(shape) {
   planeY_ = w.y < 0.0 ? 0.0 : shape.thickness;
   ex_ = w.x / w.y;

@@ -36,6 +36,14 @@ struct Affine2 {
 // zero a leaves the linear equation. Returns their number.
 int quadraticRoots(double a, double b, double c, std::array<double, 2>& root);
 
+// The image of (x, z) under m.
+std::array<double, 2> mapPoint(const Affine2& m, double x, double z);
+// The parameters s where |e0 + s de| = r.
+int circleCrossings(std::array<double, 2> e0, std::array<double, 2> de, double r, std::array<double, 2>& s);
+// The points (x, z) where the conic |m(x, z)| = r turns in x (its two
+// z-roots at x meet there).
+int conicTurningPoints(const Affine2& m, double r, std::array<double, 2>& x, std::array<double, 2>& z);
+
 class BeamInCell {
  public:
   // w: unit direction with a non-zero Y component.
