@@ -118,6 +118,7 @@ int press(const RunOptions& args, bool fullRun) {
   Run run(dialog);
   run.stop = stopOnSignals();
 
+  if (!args.method.empty()) run.state.methodOverride = lower(args.method) == "exact" ? 1 : 0;
   if (fullRun && !formatsKnown(args, dialog)) return kUsage;
   if (!filesDistinct(args)) return kUsage;
   if (!plotsUsable(args.plotsDir)) return kUsage;

@@ -9,6 +9,9 @@ void addSharedOptions(CLI::App& sub, RunOptions& options) {
   sub.add_option("--plots", options.plotsDir,
                  "write the pictures (model views, transmission plots, shadow map) as SVG and PNG into DIR")
       ->type_name("DIR");
+  sub.add_option("--method", options.method,
+                 "integrate the transmission exactly or on the Gaussian grid, whatever the KORVEX METHOD card says")
+      ->check(CLI::IsMember({"exact", "gauss"}, CLI::ignore_case));
 }
 
 void addDataOptions(CLI::App& sub, RunOptions& options) {

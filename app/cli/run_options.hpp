@@ -17,9 +17,10 @@ struct RunOptions {
   bool quiet = false;              // nothing on standard output
   std::string summaryJson;         // the run's summary as JSON, when a name is given
   std::string plotsDir;            // the pictures as SVG and PNG, when a folder is given
+  std::string method;              // exact or gauss; empty: the METHOD card decides
 };
 
-// Options that build and run share: --quiet, --plots.
+// Options that build and run share: --quiet, --plots, --method.
 void addSharedOptions(CLI::App& sub, RunOptions& options);
 
 // Options of run only: --in-format, --out-format, --summary-json.

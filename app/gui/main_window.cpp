@@ -1,6 +1,7 @@
 #include "main_window.hpp"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -138,6 +139,15 @@ void MainWindow::build() {
       controls_[c.id] = w;
     }
   }
+
+  // How the next build integrates the transmission: as the experiment
+  // file's METHOD card says, or chosen here (as --method on the command line).
+  auto* method = new QComboBox(this);
+  method->addItems({QStringLiteral("As EXP file"), QStringLiteral("Gaussian grid"), QStringLiteral("Exact")});
+  method->setToolTip(QStringLiteral("Integration of the transmission"));
+  method->setGeometry(units_.rect(160, 74, 82, 14));
+  method->setObjectName(QStringLiteral("methodChoice"));
+  connect(method, &QComboBox::currentIndexChanged, this, [this](int i) { run_->state.methodOverride = i - 1; });
 
   connectHandler(ctl::kBrowseExperiment, [](Run& r) { openExp(r); });
   connectHandler(ctl::kBrowsePrint, [](Run& r) { openPrint(r); });

@@ -60,6 +60,8 @@ const std::string kUnknownKorvex = "UNRECOGNISED LABEL ON AN KORVEX CARD: ";
 const char* const kInconsistentModel = "INCONSISTENT LABELLING FOR FACE MODEL";
 const char* const kTooManyCorners = "TOO MANY CORNERS IN CRYSTAL MODEL: LIMIT IS 200";
 const char* const kTooManyFaces = "TOO MANY FACES IN CRYSTAL MODEL: LIMIT IS 200";
+const std::string kUnknownMethod = "UNRECOGNISED METHOD ON KORVEX METHOD CARD:  ";
+const std::string kBadTolerance = "TOLERANCE ON KORVEX METHOD CARD MUST LIE FROM 1.0E-12 TO 1.0E-2:  ";
 
 const std::string kUnknownDac = "UNRECOGNISED LABEL ON A DAC CARD: ";
 const char* const kTableTooLong = "TOO MANY POINTS IN DAC ABSPSI TABLE: LIMIT IS 100";
@@ -486,6 +488,25 @@ bool readModel(Run& run, const std::string& cardIn) {
     e.MODELCARDS[static_cast<std::size_t>(e.NCORNERS - 1)] =
         ff::padded(tail(card, p + cards::kCorner.size()), kCardLength);
     return true;
+  }
+
+  if (const std::size_t p = card.find("METHOD"); p != npos) {
+    // GAUSS: the Gaussian grid. EXACT, with an optional relative tolerance
+    // for what is not integrated in closed form.
+    const std::string_view rest = tail(card, p + 6);
+    if (const std::size_t q = rest.find("EXACT"); q != std::string_view::npos) {
+      e.METHOD = 1;
+      double tolerance = e.METHODTOL;
+      const ff::ReadStatus status = readValues(rest.substr(q + 5), tolerance);
+      requireReadable(status, missing);
+      if (status == ff::ReadStatus::Ok && !(tolerance >= 1e-12 && tolerance <= 1e-2)) error(kBadTolerance + card);
+      e.METHODTOL = tolerance;
+    } else if (rest.find("GAUSS") != std::string_view::npos) {
+      e.METHOD = 0;
+    } else {
+      warning(run, kUnknownMethod + card);
+    }
+    return;
   }
 
   warning(run, kUnknownKorvex + std::string(tail(card, 6)));

@@ -27,6 +27,8 @@ void resetForNewFile(ExperimentState& e) {
   e.BLAXES = {1, 2, 3};
   e.PARITY = {1, 1, 1, 1};
   e.WAVELENGTH = 0.7093f;
+  e.METHOD = 0;
+  e.METHODTOL = exact::kDefaultTolerance;
 }
 
 }  // namespace korvex

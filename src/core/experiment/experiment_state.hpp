@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "exact/exact_model.hpp"
+
 namespace korvex {
 
 using Mat3 = std::array<std::array<float, 3>, 3>;  // Mat3[i][j] = M(i+1, j+1)
@@ -127,6 +129,14 @@ struct ExperimentState {
   // points of one z-line are contiguous for each face: see fdistIndex.
   std::vector<float> FDIST;
   float VOLUME = 0.0f;  // cubic microns
+
+  // --- How the transmission is integrated: 0 on the Gaussian grid, 1 exactly
+  // (closed forms over the crystal, exact gasket and medium paths), with the
+  // relative tolerance of what is not in closed form; and what the exact
+  // mode builds with the model.
+  int METHOD = 0;
+  double METHODTOL = exact::kDefaultTolerance;
+  exact::ExactModel exact;
 
   // --- Sphere transmission tables, entry k-1 for 2theta = k degrees.
   std::array<float, 180> TSPH{};

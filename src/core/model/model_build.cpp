@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "exact/exact_transmission.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "model/grid.hpp"
 #include "model/polyhedron.hpp"
@@ -49,6 +50,7 @@ void checkFitInCell(Run& run) {
 void buildModel(Run& run) {
   ExperimentState& e = run.exp;
   run.state.MODELBUILT = 0;
+  if (run.state.methodOverride >= 0) e.METHOD = run.state.methodOverride;
 
   switch (e.MODELTYPE) {
     case kSphere:
@@ -70,6 +72,7 @@ void buildModel(Run& run) {
       break;
   }
 
+  if (e.METHOD == 1) buildExactModel(e);
   writeCrystalData(run);
   run.state.MODELBUILT = 1;
 }

@@ -31,7 +31,28 @@ const ff::EditList kNoCorrection(
 const ff::EditList kCorrection(
     "(' _exptl_absorpt_correction_mu      ',F6.3,/,' _exptl_absorpt_correction_T_max   ',F6.3,/,"
     "' _exptl_absorpt_correction_T_min   ',F6.3,/,' _exptl_absorpt_correction_type    gaussian',/,/)");
+const ff::EditList kDataReductionExact(
+    "(' _computing_data_reduction',/,' ; Korvex: analytical integration after de Meulenaer & Tompa (1965)',/,"
+    "' ;',/)");
+const ff::EditList kCorrectionExact(
+    "(' _exptl_absorpt_correction_mu      ',F6.3,/,' _exptl_absorpt_correction_T_max   ',F6.3,/,"
+    "' _exptl_absorpt_correction_T_min   ',F6.3,/,' _exptl_absorpt_correction_type    analytical',/,/)");
 const ff::EditList kDetailsOpen("(' _exptl_absorpt_process_details',/,' ;')");
+const ff::EditList kAnalytical(
+    "(' Analytical integration over the crystal polyhedron, exact',/,"
+    "' on each part where both beams leave through fixed faces',/,"
+    "'   de Meulenaer, J. & Tompa, H. (1965). Acta Cryst. 19, 1014-1018',/,"
+    "'   Alcock, N. W. (1970). Crystallographic Computing, 271-278',/,"
+    "'   Clark, R. C. & Reid, J. S. (1995). Acta Cryst. A51, 887-897',/)");
+const ff::EditList kAnalyticalCell(
+    "(' Gasket and pressure-medium paths exact, integrated',/,"
+    "' to ',F4.1,' x 10**',I3,' relative',/)");
+const ff::EditList kSphereExact(
+    "(' Exact transmission of a sphere, integrated',/,"
+    "' to ',F4.1,' x 10**',I3,' relative at each 2theta',/)");
+const ff::EditList kFilledExact(
+    "(' Exact integration over the crystal filling the gasket hole',/,"
+    "' to ',F4.1,' x 10**',I3,' relative',/)");
 const ff::EditList kGrid(
     "(' Gaussian integration over a grid',/,' of ',I2,' x ',I2,' x ',I2,' points = ',I5,"
     "' total grid points',/,'   Based upon method of Burnham (1966)',/)");
@@ -86,10 +107,24 @@ const ff::EditList kHkldRow("(5X,4F10.4)");
 
 const std::string kRule(20, '*');
 
+// Whether the exact mode integrated a crystal model.
+bool exactMethod(const ExperimentState& e) { return e.METHOD == 1 && e.exact.built && e.MODELTYPE != 0; }
+
 // The process details: grid, cell factors, gasket and medium.
 void writeProcessDetails(ff::CarriageControlWriter& out, const ExperimentState& e, const RunStatistics& s) {
   out.write(kDetailsOpen, {});
-  if (e.MODELTYPE == 4) {
+  const report::Decimal tol = report::decimalOf(e.METHODTOL);
+  if (exactMethod(e)) {
+    if (e.MODELTYPE == 4) {
+      const report::Decimal sphereTol = report::decimalOf(std::min(1e-9, e.METHODTOL));
+      out.write(kSphereExact, {sphereTol.mantissa, sphereTol.exponent});
+    } else if (e.MODELTYPE == 5) {
+      out.write(kFilledExact, {tol.mantissa, tol.exponent});
+    } else {
+      out.write(kAnalytical, {});
+      if (e.DACTYPE != 0 && (e.GASKGIVEN == 1 || e.MEDIAABS == 1)) out.write(kAnalyticalCell, {tol.mantissa, tol.exponent});
+    }
+  } else if (e.MODELTYPE == 4) {
     const int n = e.NGRID[0];
     out.write(kGrid, {n, n, n, n * n * n});
   } else {
@@ -200,14 +235,14 @@ void writeCifKorvex(Run& run) {
   }
 
   out.write(kHeader, {kRule, kRule, kRule, kRule, kRule, kRule});
-  out.write(kDataReduction, {});
+  out.write(exactMethod(e) ? kDataReductionExact : kDataReduction, {});
   if (e.DACTYPE == 0 && e.CRYSABS == 0) {
     out.write(kNoCorrection, {});
     return;
   }
 
   const RunStatistics& s = run.stats;
-  out.write(kCorrection, {e.ABSCO * 1000.0f, s.TOTMAX, s.TOTMIN});
+  out.write(exactMethod(e) ? kCorrectionExact : kCorrection, {e.ABSCO * 1000.0f, s.TOTMAX, s.TOTMIN});
   writeProcessDetails(out, e, s);
   if (e.DACTYPE != 0) out.write(kPreparation, {});
   writeCrystalDescription(out, e);

@@ -70,6 +70,23 @@ const ff::EditList kModelUser(
     "5X,I5,' TOTAL GRID POINTS',/,"
     "5X,'CALCULATED CRYSTAL VOLUME = ',I10,' CUBIC MICRONS')");
 
+// The same blocks when the transmission is integrated exactly.
+const ff::EditList kModelUserExact(
+    "(/,/,5X,'CRYSTAL ABSORPTION MODEL BASED ON USER DESCRIPTION',/,/,"
+    "5X,'EXACT INTEGRATION: CLOSED FORMS OVER THE CRYSTAL POLYHEDRON',/,"
+    "5X,'CALCULATED CRYSTAL VOLUME = ',I10,' CUBIC MICRONS')");
+const ff::EditList kCellExact(
+    "(5X,'GASKET AND MEDIUM BY EXACT PATHS, INTEGRATED TO ',F4.1,' X 10**',I3,' RELATIVE')");
+const ff::EditList kModelSphereExact(
+    "(/,/,5X,'CRYSTAL ABSORPTION MODEL IS A SPHERE',/,/,"
+    "5X,'EXACT TRANSMISSION OF A SPHERE OF RADIUS ',F6.2,' MICRONS AND MU*R = ',F6.3,/,"
+    "5X,'INTEGRATED TO ',F4.1,' X 10**',I3,' RELATIVE AT EACH 2THETA',/,"
+    "5X,'         ACTUAL VOLUME IS = ',F12.1,' CUBIC MICRONS')");
+const ff::EditList kModelFilledGasketExact(
+    "(/,/,5X,'CRYSTAL ABSORPTION MODEL BASED ON FILLED GASKET',/,/,"
+    "5X,'EXACT INTEGRATION OVER THE GASKET HOLE TO ',F4.1,' X 10**',I3,' RELATIVE',/,"
+    "5X,'CALCULATED GASKET VOLUME  = ',I10,' CUBIC MICRONS',/)");
+
 const ff::EditList kNoDac("(/,/,5X,'NO DIAMOND-ANVIL CELL CORRECTIONS')");
 const ff::EditList kDac(
     "(/,/,5X,'DATA CORRECTED FOR DIAMOND-ANVIL CELL',' TYPE ',I3,':',/,"
@@ -111,7 +128,34 @@ std::string centred(const std::string& text, int width) {
   return ff::padded(std::string(static_cast<std::size_t>(left), ' ') + text, static_cast<std::size_t>(width));
 }
 
+void writeExactCrystalModel(ff::CarriageControlWriter& out, const ExperimentState& e) {
+  const report::Decimal tol = report::decimalOf(e.METHODTOL);
+  const long long volume = static_cast<long long>(std::llround(e.exact.volume));
+  switch (e.MODELTYPE) {
+    case 5:
+      out.write(kModelFilledGasketExact, {tol.mantissa, tol.exponent, volume});
+      break;
+    case 4: {
+      const report::Decimal sphereTol = report::decimalOf(std::min(1e-9, e.METHODTOL));
+      out.write(kModelSphereExact,
+                {e.RADIUS, e.RADIUS * e.ABSCO, sphereTol.mantissa, sphereTol.exponent, e.exact.volume});
+      break;
+    }
+    case 0:
+      out.write(kNoModel, {});
+      break;
+    default:
+      out.write(kModelUserExact, {volume});
+      if (e.DACTYPE != 0 && (e.GASKGIVEN == 1 || e.MEDIAABS == 1)) out.write(kCellExact, {tol.mantissa, tol.exponent});
+      break;
+  }
+}
+
 void writeCrystalModel(ff::CarriageControlWriter& out, const ExperimentState& e) {
+  if (e.METHOD == 1 && e.exact.built) {
+    writeExactCrystalModel(out, e);
+    return;
+  }
   const int n = e.NGRID[0] * e.NGRID[1] * e.NGRID[2];
   const long long iv = report::nearestInt(e.VOLUME);
   switch (e.MODELTYPE) {

@@ -14,4 +14,22 @@ inline long long nearestInt(float x) {
   return std::llround(x);
 }
 
+// A positive number as m x 10**k with 1 <= m < 10, for layouts that print a
+// tolerance as F4.1 and I3.
+struct Decimal {
+  double mantissa = 0.0;
+  int exponent = 0;
+};
+inline Decimal decimalOf(double x) {
+  if (!(x > 0.0)) return {};
+  int k = static_cast<int>(std::floor(std::log10(x)));
+  double m = x / std::pow(10.0, k);
+  // One decimal is printed: 9.96 shows as 1.0 x 10**(k+1).
+  if (std::round(m * 10.0) >= 100.0) {
+    m /= 10.0;
+    ++k;
+  }
+  return {m, k};
+}
+
 }  // namespace korvex::report

@@ -41,6 +41,9 @@ struct RunState {
   // Whether the "PSI > 70 DEG" warning has been given since program start.
   bool psiWarningGiven = false;
   WorkOptions work;
+  // The integration method chosen outside the experiment file (command line,
+  // window): 0 the Gaussian grid, 1 exact; -1 leaves it to the METHOD card.
+  int methodOverride = -1;
 };
 
 }  // namespace korvex

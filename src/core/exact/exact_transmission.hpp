@@ -1,0 +1,25 @@
+// The exact transmission of one reflection: the crystal by closed forms on
+// the pieces of fixed exit faces, the gasket and medium by their exact paths
+// integrated to the method's tolerance, the sphere from its series, the
+// filled hole by cubature. It reads the built model only, so any number of
+// reflections may be computed at once.
+#pragma once
+
+#include "experiment/experiment_state.hpp"
+
+namespace korvex {
+
+// Builds what the exact mode needs into e.exact (after the polyhedron, or
+// for a sphere or a filled hole): the crystal in double precision and its
+// volume, or the sphere's series. Refuses faces that enclose nothing.
+void buildExactModel(ExperimentState& e);
+
+// TXTAL, SUMTP, TGAS, TMED and TRANS (crystal, gasket and medium; not the
+// anvils) as the Gaussian routines define them, for the beams DCI
+// (reversed incident) and DCD (diffracted) and 2theta in degrees.
+struct ExactFactors {
+  float TXTAL = 1.0f, SUMTP = 0.0f, TGAS = 1.0f, TMED = 1.0f, TRANS = 1.0f;
+};
+ExactFactors exactTransmission(const ExperimentState& e, const Vec3& dci, const Vec3& dcd, float twoTheta);
+
+}  // namespace korvex
