@@ -25,6 +25,7 @@ class QuietDialog : public korvex::DialogLayer {
   void redraw() override {}
   void fatalBox(std::string_view) override {}
   void warningBox(std::string_view) override {}
+  void note(std::string_view) override {}
   std::optional<int> formatBox(int, std::string_view, std::string_view) override { return std::nullopt; }
   std::optional<std::filesystem::path> fileDialog(const korvex::FileDialogSettings&, std::string&) override {
     return std::nullopt;

@@ -101,6 +101,32 @@ TEST(ModelCards, FaceAndCornerTables) {
   inconsistent("KORVEX CORNER 1 0 0\nKORVEX FACE 1 0 0 0.05\n");
 }
 
+TEST(ModelCards, MethodCard) {
+  auto check = [](const std::string& cards, int method, double tolerance) {
+    SCOPED_TRACE(cards);
+    ReadRun r(kCell + cards);
+    r.read();
+    EXPECT_EQ(r.exp().METHOD, method);
+    EXPECT_EQ(r.exp().METHODTOL, tolerance);
+  };
+  check("", 0, 1e-6);
+  check("KORVEX METHOD EXACT\n", 1, 1e-6);
+  check("korvex method exact 1e-9\n", 1, 1e-9);
+  check("KORVEX METHOD EXACT 2.5E-4\nKORVEX METHOD GAUSS\n", 0, 2.5e-4);
+  // A METHOD card naming no method changes nothing (and says so).
+  ReadRun unknown(kCell + "KORVEX METHOD EXACT\nKORVEX METHOD ANALYTIC\n");
+  unknown.read();
+  EXPECT_EQ(unknown.exp().METHOD, 1);
+  EXPECT_EQ(unknown.warnings(),
+            (std::vector<std::string>{"UNRECOGNISED METHOD ON KORVEX METHOD CARD:  KORVEX METHOD ANALYTIC "}));
+  for (const std::string card : {"KORVEX METHOD EXACT 0.5", "KORVEX METHOD EXACT 0"}) {
+    ReadRun r(kCell + card + "\n");
+    EXPECT_FATAL(r.read(), "TOLERANCE ON KORVEX METHOD CARD MUST LIE FROM 1.0E-12 TO 1.0E-2:  " + card);
+  }
+  ReadRun bad(kCell + "KORVEX METHOD EXACT TIGHT\n");
+  EXPECT_FATAL(bad.read(), "DATA MISSING FROM CARD:  KORVEX METHOD EXACT TIGHT");
+}
+
 TEST(ModelCards, WarningsInOrder) {
   auto check = [](const std::string& cards, std::vector<std::string> expected) {
     SCOPED_TRACE(cards);

@@ -32,6 +32,11 @@ inline constexpr std::string_view kKeep = "KEEP";
 inline constexpr std::string_view kModel = "MODEL";
 inline constexpr std::string_view kFace = "FACE";
 inline constexpr std::string_view kCorner = "CORNER";
+inline constexpr std::string_view kMethod = "METHOD";
+
+// Integration methods on the KORVEX METHOD card.
+inline constexpr std::string_view kExact = "EXACT";
+inline constexpr std::string_view kGauss = "GAUSS";
 
 // Model kinds on the KORVEX MODEL card, in the order searched.
 inline constexpr std::string_view kHkl = "HKL";
@@ -70,7 +75,10 @@ inline constexpr std::array kCardKeywords = {
     CardKeyword{kKorvex, kModel, kXyzCorner},
     CardKeyword{kKorvex, kModel, kSphere},
     CardKeyword{kKorvex, kModel, kFilledGasket},
-    CardKeyword{kKorvex, kFace},     CardKeyword{kKorvex, kCorner},    CardKeyword{kDac, kType},
+    CardKeyword{kKorvex, kFace},     CardKeyword{kKorvex, kCorner},
+    CardKeyword{kKorvex, kMethod, kExact},
+    CardKeyword{kKorvex, kMethod, kGauss},
+    CardKeyword{kDac, kType},
     CardKeyword{kDac, kOpen},        CardKeyword{kDac, kAnvil},        CardKeyword{kDac, kPlate},
     CardKeyword{kDac, kAbsPsi},      CardKeyword{kDac, kAbsPsi, kCurve},
     CardKeyword{kDac, kGasket},      CardKeyword{kDac, kMuMedia},

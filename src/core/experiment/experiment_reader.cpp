@@ -490,23 +490,23 @@ bool readModel(Run& run, const std::string& cardIn) {
     return true;
   }
 
-  if (const std::size_t p = card.find("METHOD"); p != npos) {
+  if (const std::size_t p = card.find(cards::kMethod); p != npos) {
     // GAUSS: the Gaussian grid. EXACT, with an optional relative tolerance
     // for what is not integrated in closed form.
-    const std::string_view rest = tail(card, p + 6);
-    if (const std::size_t q = rest.find("EXACT"); q != std::string_view::npos) {
+    const std::string_view rest = tail(card, p + cards::kMethod.size());
+    if (const std::size_t q = rest.find(cards::kExact); q != std::string_view::npos) {
       e.METHOD = 1;
       double tolerance = e.METHODTOL;
-      const ff::ReadStatus status = readValues(rest.substr(q + 5), tolerance);
+      const ff::ReadStatus status = readValues(rest.substr(q + cards::kExact.size()), tolerance);
       requireReadable(status, missing);
       if (status == ff::ReadStatus::Ok && !(tolerance >= 1e-12 && tolerance <= 1e-2)) error(kBadTolerance + card);
       e.METHODTOL = tolerance;
-    } else if (rest.find("GAUSS") != std::string_view::npos) {
+    } else if (rest.find(cards::kGauss) != std::string_view::npos) {
       e.METHOD = 0;
     } else {
       warning(run, kUnknownMethod + card);
     }
-    return;
+    return true;
   }
 
   warning(run, kUnknownKorvex + std::string(tail(card, 6)));
