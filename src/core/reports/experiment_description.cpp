@@ -135,6 +135,14 @@ void model(std::ostream& o, const ExperimentState& e) {
   if (e.MODELTYPE == 4) o << " (the sphere itself " << std::lround(4.188787f * e.RADIUS * e.RADIUS * e.RADIUS) << ")";
   o << '\n';
   o << "Grid              " << grid << '\n';
+  if (e.METHOD == 1) {
+    std::ostringstream tolerance;
+    tolerance << e.METHODTOL;
+    o << "Method            exact (closed forms over the crystal; the rest to " << tolerance.str()
+      << " relative), volume " << std::lround(e.exact.volume) << " um^3\n";
+  } else {
+    o << "Method            Gaussian grid\n";
+  }
 }
 
 void cell(std::ostream& o, const ExperimentState& e) {
