@@ -106,12 +106,26 @@ CellIntegrals CellCubature::closedForm(const Piece& piece) const {
   return r;
 }
 
-Values<3> CellCubature::atPoint(const Piece& piece, V3 p) const {
+Values<3> CellCubature::atPoint(const Piece& piece, V3 p, bool shadowedU, bool shadowedV) const {
+  if (cell_.opaque && (shadowedU || shadowedV)) return {0.0, 0.0, 0.0};
+  double gasket = 0.0, medium = 0.0;
+  const auto beam = [&](const BeamInCell& b, double t, bool shadowed) {
+    // The way to the culet; for a shadowed beam its part beyond the hole's
+    // wall runs in the gasket.
+    const double S = b.toCulet(p);
+    if (!shadowed) {
+      medium += S - t;
+      return;
+    }
+    const double exit = b.holeExit(p);
+    gasket += std::max(0.0, S - exit);
+    medium += std::max(0.0, std::min(S, exit) - t);
+  };
   const double tu = piece.incident.path(p), tv = piece.diffracted.path(p);
-  const BeamInCell::Paths pu = u_.paths(p), pv = v_.paths(p);
-  if (cell_.opaque && (pu.gasket > 0.0 || pv.gasket > 0.0)) return {0.0, 0.0, 0.0};
-  const double G = cell_.opaque ? 1.0 : std::exp(-cell_.muGasket * (pu.gasket + pv.gasket));
-  const double M = cell_.medium ? std::exp(-cell_.muMedium * (pu.inHoleBeyond(tu) + pv.inHoleBeyond(tv))) : 1.0;
+  beam(u_, tu, shadowedU);
+  beam(v_, tv, shadowedV);
+  const double G = std::exp(-cell_.muGasket * gasket);
+  const double M = cell_.medium ? std::exp(-cell_.muMedium * medium) : 1.0;
   return {std::exp(-cell_.muCrystal * (tu + tv)) * G * M, G, M};
 }
 
@@ -159,7 +173,7 @@ Values<3> CellCubature::alongLine(const Piece& piece, double x, double z, double
       sum[1] += y1 - y0;
       sum[2] += cell_.medium ? segmentExpIntegral(y1 - y0, e0[1], e1[1]) : y1 - y0;
     } else if (!cell_.opaque) {
-      sum += integrate<3>([&](double y) { return atPoint(piece, at(y)); }, y0, y1,
+      sum += integrate<3>([&](double y) { return atPoint(piece, at(y), su, sv); }, y0, y1,
                           scaled(tolerance, (y1 - y0) / (yhi - ylo)));
     }
   }

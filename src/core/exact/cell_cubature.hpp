@@ -55,7 +55,8 @@ class CellCubature {
   enum class Light { Lit, Dark, Mixed };
   Light lightOf(const ConvexPolyhedron& p, const BeamInCell& beam) const;
   CellIntegrals closedForm(const Piece& piece) const;
-  Values<3> atPoint(const Piece& piece, V3 p) const;
+  // The integrand at a point where each beam is or is not shadowed.
+  Values<3> atPoint(const Piece& piece, V3 p, bool shadowedU, bool shadowedV) const;
   Values<3> alongLine(const Piece& piece, double x, double z, double ylo, double yhi,
                       const std::array<Light, 2>& light, const Values<3>& tolerance) const;
 

@@ -98,6 +98,17 @@ BeamInCell::Paths BeamInCell::paths(V3 p) const {
   return r;
 }
 
+double BeamInCell::holeExit(V3 p) const {
+  const double a = w_.x * w_.x + w_.z * w_.z;
+  if (a == 0.0) return 1e300;
+  const double b = p.x * w_.x + p.z * w_.z;
+  const double c = p.x * p.x + p.z * p.z - shape_.radius * shape_.radius;
+  // The larger root of a s^2 + 2 b s + c, c <= 0, written without
+  // cancellation for either sign of b.
+  const double root = std::sqrt(std::max(0.0, b * b - a * c));
+  return b > 0.0 ? -c / (b + root) : (root - b) / a;
+}
+
 int BeamInCell::shadowEdges(double x, double z, std::array<double, 2>& y) const {
   // Exit point of (x, y, z): (cx - y ex, cz - y ez); on the circle where
   // (ex^2 + ez^2) y^2 - 2 (c.e) y + |c|^2 - R^2 = 0.

@@ -66,6 +66,9 @@ class BeamInCell {
     double holeStart = 0.0, holeEnd = 0.0;  // [0, S] inside the cylinder: [holeStart, holeEnd]
   };
   Paths paths(V3 p) const;
+  // For a point inside the hole: the distance along the beam at which it
+  // leaves the hole's cylinder (infinite for a beam along the axis).
+  double holeExit(V3 p) const;
 
   // Along the line (x, y, z), y free: the values of y where the point's exit
   // lies on the hole's circle (0, 1 or 2 of them, ascending).
