@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "cli/cli_support.hpp"
@@ -244,6 +245,61 @@ TEST(CommandLine, CheckPrintsTheModelAndTheLinesNotRead) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(contains(r.err, "korvex: fatal error: NO UNIT CELL OR UB IN EXP FILE")) << r.err;
   EXPECT_TRUE(contains(r.out, "line 2: CEL 5 5 5 90 90 90")) << r.out;
+}
+
+TEST(CommandLine, ExactMethodInACellWithTheCrystalAtTheHoleWall) {
+  // The cell example with the hole's radius at the crystal's corners (60
+  // microns). On the grid the gasket paths, stepped in 1 % of the gasket's
+  // thickness, come out too long, and the medium path of points near the
+  // wall negative; the exact paths cannot.
+  test::TempDir dir;
+  std::string exp = test::readFile(KORVEX_SOURCE_DIR "/examples/cell/quartz_dac.exp");
+  const std::string gasket = "DAC GASKET 60 80 297 0.05";
+  ASSERT_NE(exp.find(gasket), std::string::npos);
+  exp.replace(exp.find(gasket), gasket.size(), "DAC GASKET 60 60.05 297 0.05");
+  test::writeFile(dir / "wall.exp", exp);
+  test::writeFile(dir / "exact.exp", exp + "KORVEX METHOD EXACT\n");
+  std::istringstream all(test::readFile(KORVEX_SOURCE_DIR "/examples/cell/quartz_dac.int"));
+  std::string line, some;
+  // The first six reflections (the sixth with its two continuation lines).
+  for (int n = 0; n < 8 && std::getline(all, line); ++n) some += line + "\n";
+  test::writeFile(dir / "wall.int", some);
+
+  const auto medium = [](const std::string& prt) {
+    std::size_t n = 0;
+    for (std::size_t at = prt.find("PATH IN PRESSURE MEDIUM"); at != std::string::npos;
+         at = prt.find("PATH IN PRESSURE MEDIUM", at + 1))
+      ++n;
+    return n;
+  };
+  ASSERT_EQ(korvexIn(dir.path(), "run wall.exp g.prt wall.int g.hkl -q").status, 0);
+  EXPECT_GT(medium(test::readFile(dir / "g.prt")), 0u);
+  ASSERT_EQ(korvexIn(dir.path(), "run exact.exp x.prt wall.int x.hkl -q").status, 0);
+  const std::string prt = test::readFile(dir / "x.prt");
+  EXPECT_EQ(medium(prt), 0u);
+  EXPECT_TRUE(contains(prt, "EXACT INTEGRATION: CLOSED FORMS OVER THE CRYSTAL POLYHEDRON"));
+  EXPECT_TRUE(contains(prt, "GASKET AND MEDIUM BY EXACT PATHS, INTEGRATED TO  1.0 X 10** -6 RELATIVE"));
+  const std::string cif = test::readFile(dir / "x_korvex.cif");
+  EXPECT_TRUE(contains(cif, "_exptl_absorpt_correction_type    analytical"));
+  EXPECT_TRUE(contains(cif, "de Meulenaer, J. & Tompa, H. (1965)"));
+
+  // --method overrides the card either way.
+  ASSERT_EQ(korvexIn(dir.path(), "run exact.exp g2.prt wall.int g2.hkl -q --method gauss").status, 0);
+  EXPECT_EQ(test::readFile(dir / "g2.hkl"), test::readFile(dir / "g.hkl"));
+  ASSERT_EQ(korvexIn(dir.path(), "run wall.exp x2.prt wall.int x2.hkl -q --method exact").status, 0);
+  EXPECT_EQ(test::readFile(dir / "x2.hkl"), test::readFile(dir / "x.hkl"));
+
+  // Both methods correct alike, to the grid's error (its level 4 here).
+  std::istringstream grid(test::readFile(dir / "g.hkl")), exact(test::readFile(dir / "x.hkl"));
+  std::string a, b;
+  int lines = 0;
+  while (std::getline(grid, a) && std::getline(exact, b)) {
+    ++lines;
+    const double fa = std::stod(a.substr(12, 8)), fb = std::stod(b.substr(12, 8));
+    EXPECT_NEAR(fb, fa, 0.02 * fa + 0.02) << a << "\n" << b;
+  }
+  EXPECT_FALSE(std::getline(exact, b));
+  EXPECT_GT(lines, 3);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Adaptive Gauss-Kronrod quadrature of functions with values in R^N: the
 // 15-point Kronrod rule with the 7-point Gauss rule inside it, an error
-// estimate from the two, and an interval halved (with half the tolerance
-// for each half) until every component meets its tolerance. Used by the exact transmission wherever a gasket makes the
+// estimate from the two, and the interval with the largest error halved
+// until the errors together meet every component's tolerance. Used by the exact transmission wherever a gasket makes the
 // integrand other than an exponential of a linear function.
 #pragma once
 
@@ -61,9 +61,6 @@ inline constexpr Rule<8> kFifteen{
     {0.0, 0.129484966168869693270611432679082, 0.279705391489276667901467771423780,
      0.381830050505118944950369775488975, 0.417959183673469387755102040816327}};
 
-// Halvings of one interval at most: 2^-40 of its length.
-inline constexpr int kMaxDepth = 40;
-
 // The Kronrod estimate over [a, b], and in `error` the difference from the
 // Gauss estimate: the error of the Gauss rule, well above the Kronrod
 // rule's own for smooth integrands.
@@ -101,19 +98,70 @@ Values<N> kronrod(const Rule<K>& rule, F& f, double a, double b, Values<N>& erro
   return k;
 }
 
+// Global adaptive integration over the intervals between sorted points:
+// the interval with the largest error (against its component's tolerance)
+// is halved until the errors together meet the tolerance, or kMoreIntervals
+// halvings are spent, or the worst interval is too narrow to halve.
+inline constexpr std::size_t kMoreIntervals = 80;
+
+template <std::size_t N>
+struct Interval {
+  double a = 0.0, b = 0.0;
+  Values<N> value{}, error{};
+  double weight = 0.0;  // largest error / tolerance over the components
+};
+
 template <std::size_t N, std::size_t K, class F>
-Values<N> adaptive(const Rule<K>& rule, F& f, double a, double b, const Values<N>& tolerance, int depth,
-                   ErrorEstimate estimate) {
+Values<N> adaptiveIn(std::span<Interval<N>> work, const Rule<K>& rule, F& f, std::span<const double> points,
+                     const Values<N>& tolerance, ErrorEstimate estimate) {
+  std::size_t n = 0;
   Values<N> error{};
-  const Values<N> r = kronrod<N>(rule, f, a, b, error, estimate);
-  bool met = true;
-  for (std::size_t i = 0; i < N; ++i) met = met && error[i] <= tolerance[i];
-  if (met || depth >= kMaxDepth) return r;
-  const double m = 0.5 * (a + b);
-  const Values<N> half = scaled(tolerance, 0.5);
-  Values<N> sum = adaptive<N>(rule, f, a, m, half, depth + 1, estimate);
-  sum += adaptive<N>(rule, f, m, b, half, depth + 1, estimate);
+  const auto measure = [&](Interval<N>& iv) {
+    iv.value = kronrod<N>(rule, f, iv.a, iv.b, iv.error, estimate);
+    iv.weight = 0.0;
+    for (std::size_t i = 0; i < N; ++i) {
+      error[i] += iv.error[i];
+      iv.weight = std::max(iv.weight, tolerance[i] > 0.0 ? iv.error[i] / tolerance[i] : iv.error[i]);
+    }
+  };
+  const double length = points.back() - points.front();
+  for (std::size_t k = 0; k + 1 < points.size(); ++k) {
+    if (!(points[k + 1] > points[k])) continue;
+    work[n] = {points[k], points[k + 1]};
+    measure(work[n++]);
+  }
+  for (;;) {
+    bool met = true;
+    for (std::size_t i = 0; i < N; ++i) met = met && error[i] <= tolerance[i];
+    if (met || n == work.size()) break;
+    std::size_t worst = 0;
+    for (std::size_t k = 1; k < n; ++k)
+      if (work[k].weight > work[worst].weight) worst = k;
+    Interval<N>& w = work[worst];
+    if (!(w.b - w.a > length * 0x1p-40)) break;
+    for (std::size_t i = 0; i < N; ++i) error[i] -= w.error[i];
+    const double m = 0.5 * (w.a + w.b);
+    work[n] = {m, w.b};
+    w.b = m;
+    measure(w);
+    measure(work[n++]);
+  }
+  Values<N> sum{};
+  for (std::size_t k = 0; k < n; ++k) sum += work[k].value;
   return sum;
+}
+
+template <std::size_t N, std::size_t K, class F>
+Values<N> adaptive(const Rule<K>& rule, F& f, std::span<const double> points, const Values<N>& tolerance,
+                   ErrorEstimate estimate) {
+  const std::size_t need = points.size() - 1 + kMoreIntervals;
+  constexpr std::size_t kOnStack = 96;
+  if (need <= kOnStack) {
+    std::array<Interval<N>, kOnStack> work;
+    return adaptiveIn<N>(std::span<Interval<N>>(work.data(), need), rule, f, points, tolerance, estimate);
+  }
+  std::vector<Interval<N>> work(need);
+  return adaptiveIn<N>(std::span<Interval<N>>(work), rule, f, points, tolerance, estimate);
 }
 
 }  // namespace quadrature
@@ -123,7 +171,8 @@ template <std::size_t N, class F>
 Values<N> integrate(F&& f, double a, double b, const Values<N>& tolerance,
                     ErrorEstimate estimate = ErrorEstimate::Gauss) {
   if (!(b > a)) return Values<N>{};
-  return quadrature::adaptive<N>(quadrature::kFifteen, f, a, b, tolerance, 0, estimate);
+  const std::array<double, 2> ends{a, b};
+  return quadrature::adaptive<N>(quadrature::kFifteen, f, std::span<const double>(ends), tolerance, estimate);
 }
 
 // The same after the change of variable x = a + (b - a) s^2 (3 - 2 s): its
@@ -138,7 +187,8 @@ Values<N> integrateEased(F&& f, double a, double b, const Values<N>& tolerance,
     const double w = 6.0 * s * (1.0 - s) * L;
     return w == 0.0 ? Values<N>{} : scaled(f(a + L * s * s * (3.0 - 2.0 * s)), w);
   };
-  return quadrature::adaptive<N>(quadrature::kFifteen, g, 0.0, 1.0, tolerance, 0, estimate);
+  const std::array<double, 2> ends{0.0, 1.0};
+  return quadrature::adaptive<N>(quadrature::kFifteen, g, std::span<const double>(ends), tolerance, estimate);
 }
 
 // Breaks for integrateBetween: the points within [lo, hi] sorted without
@@ -152,22 +202,24 @@ inline void sortBreaks(std::vector<double>& points, double lo, double hi) {
 }
 
 // The same over the intervals between sorted points (the first and last are
-// the ends), each with its share of the tolerance by length, eased or not;
-// f need only be smooth between the points.
+// the ends), eased or not; f need only be smooth between the points. The
+// tolerance is for the whole integral: the intervals share one pool.
 template <std::size_t N, class F>
 Values<N> integrateBetween(F&& f, std::span<const double> points, const Values<N>& tolerance, bool eased = false,
                            ErrorEstimate estimate = ErrorEstimate::Gauss) {
-  Values<N> sum{};
-  if (points.size() < 2) return sum;
-  const double length = points.back() - points.front();
-  if (!(length > 0.0)) return sum;
-  for (std::size_t k = 0; k + 1 < points.size(); ++k) {
-    const double a = points[k], b = points[k + 1];
-    if (!(b > a)) continue;
-    const Values<N> share = scaled(tolerance, (b - a) / length);
-    sum += eased ? integrateEased<N>(f, a, b, share, estimate) : integrate<N>(f, a, b, share, estimate);
-  }
-  return sum;
+  if (points.size() < 2 || !(points.back() > points.front())) return Values<N>{};
+  if (!eased) return quadrature::adaptive<N>(quadrature::kFifteen, f, points, tolerance, estimate);
+  // Eased: each interval between the points in its own variable s, mapped
+  // to [k, k + 1] for the k-th interval, so one pool of intervals serves.
+  auto g = [&](double t) {
+    const std::size_t k = std::min(static_cast<std::size_t>(t), points.size() - 2);
+    const double s = t - static_cast<double>(k), a = points[k], L = points[k + 1] - a;
+    const double w = 6.0 * s * (1.0 - s) * L;
+    return w == 0.0 ? Values<N>{} : scaled(f(a + L * s * s * (3.0 - 2.0 * s)), w);
+  };
+  std::vector<double> unit(points.size());
+  for (std::size_t k = 0; k < points.size(); ++k) unit[k] = static_cast<double>(k);
+  return quadrature::adaptive<N>(quadrature::kFifteen, g, std::span<const double>(unit), tolerance, estimate);
 }
 
 }  // namespace korvex::exact

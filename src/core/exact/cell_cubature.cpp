@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace korvex::exact {
@@ -253,6 +254,58 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
     }
   }
   const double slack = 1e-9 * scale;
+  // Where both shadow boundaries cross the piece, the vertical lines on
+  // which they meet (a boundary of one beam at the same height as one of the
+  // other's) form a curve along which the line integral has a kink: its z at
+  // a given x, found between the other breaks by sampling and bisection.
+  const bool bothMixed = light[0] == Light::Mixed && light[1] == Light::Mixed;
+  const auto crossingsOfShadows = [&](double x, std::vector<double>& zs) {
+    const std::size_t count = zs.size();
+    // Boundary i of beam u less boundary j of beam v at height z, or NaN
+    // where either has no boundary on the line there.
+    const auto gap = [&](double z, int i, int j) {
+      std::array<double, 2> ru{}, rv{};
+      if (u_.shadowEdges(x, z, ru) != 2 || v_.shadowEdges(x, z, rv) != 2)
+        return std::numeric_limits<double>::quiet_NaN();
+      return ru[static_cast<std::size_t>(i)] - rv[static_cast<std::size_t>(j)];
+    };
+    constexpr int kSamples = 6;
+    for (std::size_t k = 0; k + 1 < count; ++k) {
+      const double z0 = zs[k], z1 = zs[k + 1];
+      for (int i = 0; i < 2; ++i) {
+        for (int j = 0; j < 2; ++j) {
+          double a = z0, ga = gap(z0 + 1e-12 * (z1 - z0), i, j);
+          for (int m = 1; m <= kSamples; ++m) {
+            const double b = m == kSamples ? z1 - 1e-12 * (z1 - z0) : z0 + (z1 - z0) * m / kSamples;
+            const double gb = gap(b, i, j);
+            if (ga * gb < 0.0) {
+              double lo = a, hi = b, glo = ga;
+              for (int it = 0; it < 60 && hi - lo > slack; ++it) {
+                const double mid = 0.5 * (lo + hi), gm = gap(mid, i, j);
+                if (std::isnan(gm)) break;
+                if ((gm < 0.0) == (glo < 0.0)) {
+                  lo = mid;
+                  glo = gm;
+                } else {
+                  hi = mid;
+                }
+              }
+              const double z = 0.5 * (lo + hi);
+              std::array<double, 2> ru{};
+              if (u_.shadowEdges(x, z, ru) == 2) {
+                const Section sec = sectionAt(body, x, z);
+                const double y = ru[static_cast<std::size_t>(i)];
+                if (y > sec.ylo && y < sec.yhi) zs.push_back(z);
+              }
+            }
+            a = b;
+            ga = gb;
+          }
+        }
+      }
+    }
+    std::sort(zs.begin(), zs.end());
+  };
   // A tangent matters where the line touches the boundary within the piece;
   // a conic where its face is the piece's upper or lower face.
   const auto tangentCounts = [&](const Tangent& t, double x, double z) {
@@ -278,11 +331,17 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
   for (const Tangent& t : tangents) {
     for (const Edge& e : edges) {
       const double fa = t.line.at(e.a.x, e.a.z), fb = t.line.at(e.b.x, e.b.z);
-      if ((fa < 0.0) != (fb < 0.0)) xs.push_back(e.a.x + fa / (fa - fb) * (e.b.x - e.a.x));
+      if ((fa < 0.0) == (fb < 0.0)) continue;
+      const double s = fa / (fa - fb);
+      const double x = e.a.x + s * (e.b.x - e.a.x), z = e.a.z + s * (e.b.z - e.a.z);
+      if (tangentCounts(t, x, z)) xs.push_back(x);
     }
     for (const Tangent& o : tangents) {
       const double det = t.line.a * o.line.b - t.line.b * o.line.a;
-      if (&o != &t && std::fabs(det) > 1e-12) xs.push_back((t.line.b * o.line.c - o.line.b * t.line.c) / det);
+      if (&o == &t || std::fabs(det) <= 1e-12) continue;
+      const double x = (t.line.b * o.line.c - o.line.b * t.line.c) / det;
+      const double z = (o.line.a * t.line.c - t.line.a * o.line.c) / det;
+      if (tangentCounts(t, x, z) && tangentCounts(o, x, z)) xs.push_back(x);
     }
   }
   for (const Conic& c : conics) {
@@ -298,7 +357,9 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
       const int k = circleCrossings(e0, {e1[0] - e0[0], e1[1] - e0[1]}, c.R, roots);
       for (int i = 0; i < k; ++i) {
         const double s = roots[static_cast<std::size_t>(i)];
-        if (s >= 0.0 && s <= 1.0) xs.push_back(e.a.x + s * (e.b.x - e.a.x));
+        if (s < 0.0 || s > 1.0) continue;
+        const double x = e.a.x + s * (e.b.x - e.a.x), z = e.a.z + s * (e.b.z - e.a.z);
+        if (conicCounts(c, x, z)) xs.push_back(x);
       }
     }
     for (const Tangent& t : tangents) {
@@ -344,6 +405,7 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
       }
     }
     sortBreaks(zs, zlo, zhi);
+    if (bothMixed) crossingsOfShadows(x, zs);
     const Values<3> yTolerance = scaled(zTolerance, 0.25 / (zhi - zlo));
     return integrateBetween<3>(
         [&](double z) -> Values<3> {

@@ -48,13 +48,12 @@ bool allLit(const exact::ExactCrystal& c, const exact::CellAbsorption& a, V3 u, 
                       [&](V3 p) { return bu.shadowed(p) || bv.shadowed(p); });
 }
 
-ExactFactors polyhedron(const ExperimentState& e, const Vec3& dci, const Vec3& dcd) {
+void polyhedron(const ExperimentState& e, const Vec3& dci, const Vec3& dcd, TransmissionState& f) {
   const exact::ExactModel& m = e.exact;
   const double V = m.volume;
   const V3 u = unitOf(dci), v = unitOf(dcd);
   const exact::CellAbsorption a = absorptionOf(e);
   exact::PieceCutter cutter;
-  ExactFactors f;
   double crystal = 0.0, pathWeighted = 0.0;
   const bool cell = e.DACTYPE != 0 && (a.gasket || a.medium);
   if (!cell || grazing(dci, dcd) || (!a.medium && allLit(m.crystal, a, u, v))) {
@@ -75,20 +74,17 @@ ExactFactors polyhedron(const ExperimentState& e, const Vec3& dci, const Vec3& d
   }
   f.TXTAL = static_cast<float>(crystal);
   f.SUMTP = static_cast<float>(-pathWeighted);
-  return f;
 }
 
-ExactFactors filledHole(const ExperimentState& e, const Vec3& dci, const Vec3& dcd) {
+void filledHole(const ExperimentState& e, const Vec3& dci, const Vec3& dcd, TransmissionState& f) {
   const exact::CellAbsorption a = absorptionOf(e);
   const exact::FilledHoleIntegrals r =
       exact::filledHoleIntegrals(a, unitOf(dci), unitOf(dcd), e.METHODTOL, grazing(dci, dcd));
-  ExactFactors f;
   f.TXTAL = static_cast<float>(r.crystal.transmitted / r.volume);
   f.SUMTP = static_cast<float>(-r.crystal.pathWeighted / r.volume);
   f.TGAS = static_cast<float>(r.gasket / r.volume);
   f.TMED = 1.0f;
   f.TRANS = static_cast<float>(r.transmitted / r.volume);
-  return f;
 }
 
 }  // namespace
@@ -127,33 +123,33 @@ void buildExactModel(ExperimentState& e) {
   m.built = true;
 }
 
-ExactFactors exactTransmission(const ExperimentState& e, const Vec3& dci, const Vec3& dcd, float twoTheta) {
-  ExactFactors f;
+void exactTransmission(const ExperimentState& e, const ReflectionBeams& beams, TransmissionState& t) {
+  TransmissionState f = t;
   switch (e.MODELTYPE) {
-    case 0:
-      f.SUMTP = 0.0f;
-      return f;
     case 4: {
-      const exact::SphereMoments s = e.exact.sphere.at(std::clamp(std::fabs(double(twoTheta)), 0.0, 180.0));
+      // The sphere computes no gasket or medium, as on the grid.
+      const exact::SphereMoments s = e.exact.sphere.at(std::clamp(std::fabs(double(beams.twoTheta)), 0.0, 180.0));
       f.TXTAL = static_cast<float>(s.transmitted);
       f.SUMTP = static_cast<float>(-s.pathWeighted);
+      f.TGAS = 1.0f;
+      f.TMED = 1.0f;
       f.TRANS = f.TXTAL;
-      return f;
+      break;
     }
     case 5:
-      f = filledHole(e, dci, dcd);
+      filledHole(e, beams.DCI, beams.DCD, f);
       break;
     default:
-      f = polyhedron(e, dci, dcd);
+      polyhedron(e, beams.DCI, beams.DCD, f);
       break;
   }
   // Without crystal absorption the crystal's own factors are 1 (its path
   // still enters the medium's).
-  if (e.CRYSABS != 1) {
+  if (e.CRYSABS != 1 && e.MODELTYPE != 4) {
     f.TXTAL = 1.0f;
     f.SUMTP = 1.0f;
   }
-  return f;
+  t = f;
 }
 
 }  // namespace korvex

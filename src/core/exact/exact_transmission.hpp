@@ -6,6 +6,7 @@
 #pragma once
 
 #include "experiment/experiment_state.hpp"
+#include "transmission/reflection_transmission.hpp"
 
 namespace korvex {
 
@@ -15,11 +16,8 @@ namespace korvex {
 void buildExactModel(ExperimentState& e);
 
 // TXTAL, SUMTP, TGAS, TMED and TRANS (crystal, gasket and medium; not the
-// anvils) as the Gaussian routines define them, for the beams DCI
-// (reversed incident) and DCD (diffracted) and 2theta in degrees.
-struct ExactFactors {
-  float TXTAL = 1.0f, SUMTP = 0.0f, TGAS = 1.0f, TMED = 1.0f, TRANS = 1.0f;
-};
-ExactFactors exactTransmission(const ExperimentState& e, const Vec3& dci, const Vec3& dcd, float twoTheta);
+// anvils) as the Gaussian routines define them, for the reflection's beams
+// and 2theta, into `t`. The model kind is not 0.
+void exactTransmission(const ExperimentState& e, const ReflectionBeams& beams, TransmissionState& t);
 
 }  // namespace korvex

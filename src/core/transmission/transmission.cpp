@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "exact/exact_transmission.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
@@ -59,6 +60,10 @@ void anvilTransmission(const ExperimentState& e, const ReflectionBeams& b, Refle
 void crystalTransmission(const ExperimentState& e, const ReflectionBeams& b, CrystalKernel /*kernel*/,
                          ReflectionTransmission& out) {
   TransmissionState& tr = out.factors;
+  if (e.METHOD == 1 && e.exact.built && e.MODELTYPE != 0) {
+    exactTransmission(e, b, tr);
+    return;
+  }
   switch (e.MODELTYPE) {
     case 0:
       // No crystal model: the crystal is taken as transparent and fully
