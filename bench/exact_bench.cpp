@@ -1,22 +1,29 @@
-// Exact transmission against Gaussian integration, reflections per second:
-// a crystal of 14 faces ({100} and {111}), in air.
+// Exact transmission against Gaussian integration at levels 3, 4 and 5,
+// reflections per second: a crystal of 14 faces ({100} and {111}) in air,
+// and the same crystal in a type 1 cell whose gasket shadows part of it,
+// with an absorbing gasket and medium. Each case computes the whole
+// transmission of one reflection (anvils included) over a fixed set of
+// beams.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <vector>
 
-#include "exact/crystal_pieces.hpp"
+#include "exact/exact_transmission.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "model/grid.hpp"
 #include "model/polyhedron.hpp"
 #include "run/dialog_layer.hpp"
 #include "run/run.hpp"
-#include "transmission/crystal.hpp"
+#include "transmission/reflection_transmission.hpp"
 
 namespace {
+
+using korvex::Vec3;
 
 class QuietDialog : public korvex::DialogLayer {
  public:
@@ -33,87 +40,102 @@ class QuietDialog : public korvex::DialogLayer {
   void viewFile(const std::filesystem::path&) override {}
 };
 
-// The 14-face crystal: {100} at 60, 45 and 35 microns along x, y, z, cut by
-// the eight faces of {111} at 70 microns (UB = I/10: hkl along the axes).
-void fourteenFaces(korvex::ExperimentState& e, float level) {
-  e.UB = {{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
-  e.NUB = 3;
-  e.UBTINV = {{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
-  const char* cards[] = {"1 0 0 60",   "-1 0 0 60",  "0 1 0 45",    "0 -1 0 45",   "0 0 1 35",
-                         "0 0 -1 35",  "1 1 1 70",   "1 1 -1 70",   "1 -1 1 70",   "1 -1 -1 70",
-                         "-1 1 1 70",  "-1 1 -1 70", "-1 -1 1 70",  "-1 -1 -1 70"};
-  int f = 0;
-  for (const char* c : cards) e.MODELCARDS[f++] = korvex::ff::padded(c, 80);
-  e.NFACES = f;
-  e.MODELTYPE = 1;
-  e.GRID = {level, level, level};
-  e.ABSCO = 0.01f;  // mu x size about 1
-  e.CRYSABS = 1;
+Vec3 unit(float x, float y, float z) {
+  const float s = std::sqrt(x * x + y * y + z * z);
+  return {x / s, y / s, z / s};
 }
 
-// Reflection beams: random directions, fixed seed.
-std::vector<std::pair<korvex::Vec3, korvex::Vec3>> beams(int n) {
-  std::mt19937 rng(14);
-  std::normal_distribution<float> g(0.0f, 1.0f);
-  auto unit = [&] {
-    korvex::Vec3 v{g(rng), g(rng), g(rng)};
-    const float s = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    return korvex::Vec3{v[0] / s, v[1] / s, v[2] / s};
-  };
-  std::vector<std::pair<korvex::Vec3, korvex::Vec3>> b;
-  for (int i = 0; i < n; ++i) b.push_back({unit(), unit()});
-  return b;
+// The 14-face crystal, 120 x 90 x 70 microns: {100} at 60, 45 and 35 microns
+// along x, y and z, cut by the eight faces of {111} at 70 microns, as faces
+// through three points, its centre at `centre`.
+void fourteenFaces(korvex::ExperimentState& e, Vec3 centre) {
+  std::vector<std::pair<Vec3, float>> faces{{{1, 0, 0}, 60.0f}, {{-1, 0, 0}, 60.0f}, {{0, 1, 0}, 45.0f},
+                                            {{0, -1, 0}, 45.0f}, {{0, 0, 1}, 35.0f}, {{0, 0, -1}, 35.0f}};
+  for (int s = 0; s < 8; ++s)
+    faces.push_back({unit(s & 1 ? -1.0f : 1.0f, s & 2 ? -1.0f : 1.0f, s & 4 ? -1.0f : 1.0f), 70.0f});
+  for (const auto& [n, d] : faces) {
+    // Two directions in the face, and three points on it.
+    const Vec3 a = std::fabs(n[0]) < 0.9f ? Vec3{1, 0, 0} : Vec3{0, 1, 0};
+    const Vec3 t1{n[1] * a[2] - n[2] * a[1], n[2] * a[0] - n[0] * a[2], n[0] * a[1] - n[1] * a[0]};
+    const Vec3 t2{n[1] * t1[2] - n[2] * t1[1], n[2] * t1[0] - n[0] * t1[2], n[0] * t1[1] - n[1] * t1[0]};
+    char card[160];
+    float p[9];
+    for (int k = 0; k < 3; ++k) {
+      const float s1 = k == 1 ? 20.0f : 0.0f, s2 = k == 2 ? 20.0f : 0.0f;
+      for (int i = 0; i < 3; ++i) p[3 * k + i] = centre[i] + d * n[i] + s1 * t1[i] + s2 * t2[i];
+    }
+    std::snprintf(card, sizeof card, "%.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f", p[0], p[1], p[2], p[3], p[4],
+                  p[5], p[6], p[7], p[8]);
+    e.MODELCARDS[static_cast<std::size_t>(e.NFACES++)] = korvex::ff::padded(card, 80);
+  }
+  e.MODELTYPE = 2;
 }
+
+enum class Setting { Air, Cell };
 
 struct Model {
   QuietDialog dialog;
   std::ostringstream print;
-  std::unique_ptr<korvex::Run> run;
-  explicit Model(float level) : run(std::make_unique<korvex::Run>(dialog)) {
+  std::unique_ptr<korvex::Run> run = std::make_unique<korvex::Run>(dialog);
+  std::vector<korvex::ReflectionBeams> beams;
+
+  Model(Setting setting, float level, int method) {
     run->files.print.attach(&print);
-    fourteenFaces(run->exp, level);
+    korvex::ExperimentState& e = run->exp;
+    korvex::resetForNewFile(e);
+    e.GRID = {level, level, level};
+    e.ABSCO = 0.01f;  // mu x mean width about 1
+    e.CRYSABS = 1;
+    std::mt19937 rng(14);
+    std::normal_distribution<float> g(0.0f, 1.0f);
+    if (setting == Setting::Air) {
+      fourteenFaces(e, {0, 0, 0});
+      for (int i = 0; i < 64; ++i) beams.push_back({unit(g(rng), g(rng), g(rng)), unit(g(rng), g(rng), g(rng)), 30});
+    } else {
+      // Culets 100 microns apart, a hole of radius 78: the corners reach 74
+      // from the axis, so beams up to 35 degrees off it shadow part of the
+      // crystal in many reflections.
+      fourteenFaces(e, {0, 50, 0});
+      e.DACTYPE = 1;
+      e.DTHICK = {0.18f, 0.18f, 0.4f, 0.4f};
+      e.DMU = {2.025f, 2.025f, 0.473f, 0.473f};
+      e.GASKGIVEN = 1;
+      e.GASKETT = 100.0f;
+      e.GASKETR = 78.0f;
+      e.GASKETMU = 297.0f / 10000.0f;
+      e.MINILLUM = 0.05f;
+      e.MEDIAABS = 1;
+      e.MUMEDIA = 22.0f / 10000.0f;
+      std::uniform_real_distribution<float> tilt(-0.7f, 0.7f);
+      for (int i = 0; i < 64; ++i)
+        beams.push_back({unit(tilt(rng), -1.0f, tilt(rng)), unit(tilt(rng), 1.0f, tilt(rng)), 30});
+    }
     korvex::getFaces(*run);
     korvex::setGrid(*run);
+    e.METHOD = method;
+    if (method == 1) korvex::buildExactModel(e);
   }
 };
 
-void BM_GaussInAir(benchmark::State& state) {
-  Model m(static_cast<float>(state.range(0)));
-  const auto b = beams(64);
+void correct(benchmark::State& state, Setting setting, int method) {
+  const Model m(setting, static_cast<float>(state.range(0)), method);
   std::size_t i = 0;
   for (auto _ : state) {
-    m.run->refl.DCI = b[i % b.size()].first;
-    m.run->refl.DCD = b[i % b.size()].second;
-    korvex::korvex(*m.run);
-    benchmark::DoNotOptimize(m.run->trans.TXTAL);
+    const korvex::ReflectionTransmission t = korvex::reflectionTransmission(m.run->exp, m.beams[i % m.beams.size()]);
+    benchmark::DoNotOptimize(t.factors.TRANS);
     ++i;
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_GaussInAir)->Arg(3)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
 
-void BM_ExactInAir(benchmark::State& state) {
-  Model m(3.0f);
-  const auto& e = m.run->exp;
-  std::vector<korvex::exact::Plane> planes;
-  for (int f = 0; f < e.NFACES; ++f) {
-    const korvex::exact::V3 n{e.FACE[f][0], e.FACE[f][1], e.FACE[f][2]};
-    const double s = 1.0 / korvex::exact::norm(n);
-    planes.push_back({s * n, s * e.FACE[f][3]});
-  }
-  const auto crystal = korvex::exact::buildExactCrystal(planes, {e.BOXMIN[0], e.BOXMIN[1], e.BOXMIN[2]},
-                                                         {e.BOXMAX[0], e.BOXMAX[1], e.BOXMAX[2]});
-  korvex::exact::PieceCutter cutter;
-  const auto b = beams(64);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const auto& [u, v] = b[i % b.size()];
-    const auto m2 = korvex::exact::crystalPathMoments(crystal, {u[0], u[1], u[2]}, {v[0], v[1], v[2]}, 0.01, cutter);
-    benchmark::DoNotOptimize(m2.transmitted);
-    ++i;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_ExactInAir)->Unit(benchmark::kMicrosecond);
+void BM_GaussInAir(benchmark::State& state) { correct(state, Setting::Air, 0); }
+void BM_ExactInAir(benchmark::State& state) { correct(state, Setting::Air, 1); }
+void BM_GaussInCell(benchmark::State& state) { correct(state, Setting::Cell, 0); }
+void BM_ExactInCell(benchmark::State& state) { correct(state, Setting::Cell, 1); }
+
+BENCHMARK(BM_GaussInAir)->Arg(3)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExactInAir)->Arg(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GaussInCell)->Arg(3)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExactInCell)->Arg(3)->Unit(benchmark::kMicrosecond)->Iterations(64);
 
 }  // namespace

@@ -48,14 +48,28 @@ Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps,
   if (!anyIn) return Cut::Empty;
   if (!anyOut) return Cut::Unchanged;
 
-  out.clear();
-  onPlane_.clear();
+  // Room for the result: each face crosses the plane on at most two edges,
+  // so there are at most as many new vertices as faces.
+  const std::size_t nf = in.faces.size();
+  const std::size_t maxVertices = nv + nf;
+  out.vertices.resize(maxVertices);
+  out.loops.resize(in.loops.size() + 2 * nf + maxVertices);
+  out.faces.resize(nf + 1);
+  onPlane_.resize(maxVertices);
+  capNext_.resize(maxVertices);
+  V3* ov = out.vertices.data();
+  int* loops = out.loops.data();
+  char* onPlane = onPlane_.data();
+  int* capNext = capNext_.data();
+  std::size_t vn = 0, ln = 0, fn = 0;
+
   for (std::size_t i = 0; i < nv; ++i) {
     index[i] = -1;
     if (side[i] >= 0) {
-      index[i] = static_cast<int>(out.vertices.size());
-      out.vertices.push_back(vertex[i]);
-      onPlane_.push_back(side[i] == 0 ? 1 : 0);
+      index[i] = static_cast<int>(vn);
+      onPlane[vn] = side[i] == 0;
+      capNext[vn] = -1;
+      ov[vn++] = vertex[i];
     }
   }
   // Points made on cut edges, found again by the edge's two old vertices;
@@ -67,65 +81,64 @@ Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps,
       if (m[0] == lo && m[1] == hi) return m[2];
     }
     const double s = value[lo] / (value[lo] - value[hi]);
-    const int k = static_cast<int>(out.vertices.size());
-    out.vertices.push_back(vertex[lo] + s * (vertex[hi] - vertex[lo]));
-    onPlane_.push_back(1);
+    const int k = static_cast<int>(vn);
+    onPlane[vn] = 1;
+    capNext[vn] = -1;
+    ov[vn++] = vertex[lo] + s * (vertex[hi] - vertex[lo]);
     made_.push_back({lo, hi, k});
     return k;
   };
 
   // Each face is cut in turn (Sutherland-Hodgman). A cut face runs along
   // the plane from one point to the next; the cut's own face runs that edge
-  // the other way, so it is chained from those edges: next[b] = a.
-  capEdges_.clear();
+  // the other way, so it is chained from those edges.
+  int capStart = -1, capEdges = 0;
   for (const auto& face : in.faces) {
     const int* loop = in.loops.data() + face.first;
-    const int first = static_cast<int>(out.loops.size());
+    const std::size_t first = ln;
     int a = loop[face.count - 1];
     for (int k = 0; k < face.count; ++k) {
       const int b = loop[k];
-      if (side[a] * side[b] < 0) out.loops.push_back(pointOnEdge(a, b));
-      if (side[b] >= 0) out.loops.push_back(index[b]);
+      if (side[a] * side[b] < 0) loops[ln++] = pointOnEdge(a, b);
+      if (side[b] >= 0) loops[ln++] = index[b];
       a = b;
     }
-    const int count = static_cast<int>(out.loops.size()) - first;
+    const int count = static_cast<int>(ln - first);
     if (count < 3) {
-      out.loops.resize(static_cast<std::size_t>(first));
+      ln = first;
       continue;
     }
-    out.faces.push_back({face.plane, first, count, face.tag});
-    const int* made = out.loops.data() + first;
-    int p = made[count - 1];
+    out.faces[fn++] = {face.plane, static_cast<int>(first), count, face.tag};
+    int p = loops[first + static_cast<std::size_t>(count) - 1];
     for (int k = 0; k < count; ++k) {
-      const int q = made[k];
-      if (onPlane_[static_cast<std::size_t>(p)] && onPlane_[static_cast<std::size_t>(q)]) capEdges_.push_back({q, p});
+      const int q = loops[first + static_cast<std::size_t>(k)];
+      if (onPlane[p] && onPlane[q]) {
+        capNext[q] = p;
+        capStart = q;
+        ++capEdges;
+      }
       p = q;
     }
   }
 
-  if (capEdges_.size() >= 3) {
-    const int first = static_cast<int>(out.loops.size());
-    const int start = capEdges_.front().first;
-    int at = start;
-    for (std::size_t step = 0; step < capEdges_.size() && at >= 0; ++step) {
-      out.loops.push_back(at);
-      int next = -1;
-      for (const auto& e : capEdges_) {
-        if (e.first == at) {
-          next = e.second;
-          break;
-        }
-      }
-      at = next;
-      if (at == start) break;
+  if (capEdges >= 3) {
+    const std::size_t first = ln;
+    int at = capStart;
+    for (int step = 0; step < capEdges && at >= 0; ++step) {
+      loops[ln++] = at;
+      at = capNext[at];
+      if (at == capStart) break;
     }
-    const int count = static_cast<int>(out.loops.size()) - first;
-    if (at == start && count >= 3) {
-      out.faces.push_back({plane, first, count, tag});
+    const int count = static_cast<int>(ln - first);
+    if (at == capStart && count >= 3) {
+      out.faces[fn++] = {plane, static_cast<int>(first), count, tag};
     } else {
-      out.loops.resize(static_cast<std::size_t>(first));
+      ln = first;
     }
   }
+  out.vertices.resize(vn);
+  out.loops.resize(ln);
+  out.faces.resize(fn);
   if (out.empty()) {
     out.clear();
     return Cut::Empty;

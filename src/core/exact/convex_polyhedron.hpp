@@ -50,7 +50,7 @@ class PlaneCutter {
   std::vector<int> side_, index_;
   std::vector<std::array<int, 3>> made_;  // cut edge (lo, hi) and its new vertex
   std::vector<char> onPlane_;
-  std::vector<std::pair<int, int>> capEdges_;
+  std::vector<int> capNext_;  // the cut's face: the vertex after each of its vertices
 };
 
 // The face loops run anticlockwise about the face's inward normal, so each
@@ -59,11 +59,26 @@ class PlaneCutter {
 double polyhedronVolume(const ConvexPolyhedron& p);
 
 // Calls f(a, b, c, d, volume) for tetrahedra that fill the polyhedron: a fan
-// from one vertex to the triangles of the faces that do not hold it.
+// from one vertex to the triangles of the faces that do not hold it. The
+// vertex is the one whose faces hold the most triangles, which are spared.
 template <class F>
 void forEachTetrahedron(const ConvexPolyhedron& p, F&& f) {
   if (p.empty()) return;
-  const int apex = p.loops[static_cast<std::size_t>(p.faces[0].first)];
+  int apex = 0, best = -1;
+  {
+    std::array<int, 64> spared{};
+    const bool counted = p.vertices.size() <= spared.size();
+    if (counted) {
+      for (const auto& face : p.faces)
+        for (int k = 0; k < face.count; ++k) spared[static_cast<std::size_t>(p.loops[face.first + k])] += face.count - 2;
+    }
+    for (std::size_t v = 0; counted && v < p.vertices.size(); ++v)
+      if (spared[v] > best) {
+        best = spared[v];
+        apex = static_cast<int>(v);
+      }
+    if (!counted) apex = p.loops[static_cast<std::size_t>(p.faces[0].first)];
+  }
   const V3 a = p.vertices[static_cast<std::size_t>(apex)];
   for (const auto& face : p.faces) {
     const int* loop = p.loops.data() + face.first;

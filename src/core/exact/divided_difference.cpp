@@ -68,6 +68,62 @@ T seriesDifference(const std::array<T, M>& x, int lo, int hi) {
   return expOf(c) * sum;
 }
 
+// The same over all M nodes, with the node count known to the compiler.
+template <class T, std::size_t M>
+T seriesOfAll(const std::array<T, M>& x) {
+  constexpr std::size_t n = M - 1;
+  const T c = 0.5 * (x[0] + x[n]);
+  std::array<T, M> z{}, h{};
+  double r = 0.0;
+  for (std::size_t j = 0; j < M; ++j) {
+    z[j] = x[j] - c;
+    h[j] = T{1.0};
+    r = std::max(r, std::fabs(valueOf(z[j])));
+  }
+  double invFactorial = 1.0;
+  for (std::size_t i = 2; i <= n; ++i) invFactorial /= static_cast<double>(i);
+  T sum = invFactorial * h[n];
+  double bound = 1.0;
+  for (int k = 1; k < 40; ++k) {
+    h[0] = z[0] * h[0];
+    for (std::size_t j = 1; j < M; ++j) h[j] = h[j - 1] + z[j] * h[j];
+    invFactorial /= static_cast<double>(n + static_cast<std::size_t>(k));
+    sum = sum + invFactorial * h[n];
+    bound *= r / k;
+    if (bound < 1e-17) break;
+  }
+  return expOf(c) * sum;
+}
+
+// The series of four nodes with their derivatives, the case of every
+// tetrahedron whose path varies by less than 2 / mu, written out.
+Dual seriesOfAll(const std::array<Dual, 4>& x) {
+  const double cv = 0.5 * (x[0].v + x[3].v), cd = 0.5 * (x[0].d + x[3].d);
+  double zv[4], zd[4], hv[4] = {1, 1, 1, 1}, hd[4] = {0, 0, 0, 0};
+  double r = 0.0;
+  for (int j = 0; j < 4; ++j) {
+    zv[j] = x[j].v - cv;
+    zd[j] = x[j].d - cd;
+    r = std::max(r, std::fabs(zv[j]));
+  }
+  double invFactorial = 1.0 / 6.0, sumv = invFactorial, sumd = 0.0, bound = 1.0;
+  for (int k = 1; k < 40; ++k) {
+    hd[0] = zd[0] * hv[0] + zv[0] * hd[0];
+    hv[0] = zv[0] * hv[0];
+    for (int j = 1; j < 4; ++j) {
+      hd[j] = hd[j - 1] + zd[j] * hv[j] + zv[j] * hd[j];
+      hv[j] = hv[j - 1] + zv[j] * hv[j];
+    }
+    invFactorial /= (3 + k);
+    sumv += invFactorial * hv[3];
+    sumd += invFactorial * hd[3];
+    bound *= r / k;
+    if (bound < 1e-17) break;
+  }
+  const double e = std::exp(cv);
+  return {e * sumv, e * (sumd + cd * sumv)};
+}
+
 template <class T, std::size_t M>
 T dividedDifference(std::array<T, M> x) {
   // Insertion sort: at most five nodes.
@@ -76,7 +132,7 @@ T dividedDifference(std::array<T, M> x) {
   }
   const auto spread = [&](int lo, int hi) { return valueOf(x[hi]) - valueOf(x[lo]); };
   constexpr int m = static_cast<int>(M);
-  if (spread(0, m - 1) <= kWholeSeriesSpread) return seriesDifference(x, 0, m - 1);
+  if (spread(0, m - 1) <= kWholeSeriesSpread) return seriesOfAll(x);
 
   // Newton's table, one order at a time: row[lo] = exp[x_lo .. x_lo+order].
   std::array<T, M> row{};
