@@ -617,6 +617,22 @@ class MainWindowTest : public QObject {
     QVERIFY2(failures().isEmpty(), failures().join("; ").toUtf8());
   }
 
+  void methodChoiceOverridesTheExperimentFile() {
+    // The example's file has no METHOD card: the window's choice decides.
+    QVERIFY2(copyExample(), "the example in examples/air");
+    auto* method = w->findChild<QComboBox*>(QStringLiteral("methodChoice"));
+    QVERIFY(method != nullptr);
+    QCOMPARE(method->currentIndex(), 0);
+    method->setCurrentIndex(2);
+    browse(1, choose(in("quartz.exp")));
+    browse(2, choose(in("quartz.prt")));
+    click(ctl::kBuildModel);
+    QCOMPARE(label(*w, ctl::kStatus), QStringLiteral("CRYSTAL MODEL BUILT - SELECT DATA FILES"));
+    QCOMPARE(w->run().exp.METHOD, 1);
+    QVERIFY(w->run().exp.exact.built);
+    QVERIFY(w->run().exp.exact.volume > 0.0);
+  }
+
   void viewerShowsPrintFileControlsAsLines() {
     auto check = [](const char* bytes, const char* shown) {
       QCOMPARE(TextViewer::displayText(QByteArray(bytes)), QString::fromLatin1(shown));
