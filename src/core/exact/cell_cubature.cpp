@@ -318,60 +318,20 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
     return c.face == s.bottom || c.face == s.top;
   };
 
-  // x: the corners, the turning points of the conics, and the crossings of
-  // tangents and conics with the edges and with each other.
+  // x: the corners, and where a conic turns (there its two roots meet and
+  // the line integral has a square-root behaviour in x). Where curves cross
+  // each other or an edge, the z-integral is only less smooth in a higher
+  // derivative, which the error estimate finds and the halving takes care
+  // of more cheaply than a break at every crossing would.
   std::vector<double> xs;
   for (const V3& c : body.vertices) xs.push_back(c.x);
-  const auto lineThrough = [](const Line2& l, std::array<double, 2>& p, std::array<double, 2>& d) {
-    const double n2 = l.a * l.a + l.b * l.b;
-    p = {-l.c * l.a / n2, -l.c * l.b / n2};
-    d = {-l.b, l.a};
-  };
   std::array<double, 2> roots{};
-  for (const Tangent& t : tangents) {
-    for (const Edge& e : edges) {
-      const double fa = t.line.at(e.a.x, e.a.z), fb = t.line.at(e.b.x, e.b.z);
-      if ((fa < 0.0) == (fb < 0.0)) continue;
-      const double s = fa / (fa - fb);
-      const double x = e.a.x + s * (e.b.x - e.a.x), z = e.a.z + s * (e.b.z - e.a.z);
-      if (tangentCounts(t, x, z)) xs.push_back(x);
-    }
-    for (const Tangent& o : tangents) {
-      const double det = t.line.a * o.line.b - t.line.b * o.line.a;
-      if (&o == &t || std::fabs(det) <= 1e-12) continue;
-      const double x = (t.line.b * o.line.c - o.line.b * t.line.c) / det;
-      const double z = (o.line.a * t.line.c - t.line.a * o.line.c) / det;
-      if (tangentCounts(t, x, z) && tangentCounts(o, x, z)) xs.push_back(x);
-    }
-  }
   for (const Conic& c : conics) {
-    const Affine2& m = c.map;
     std::array<double, 2> tx{}, tz{};
-    const int turns = conicTurningPoints(m, c.R, tx, tz);
+    const int turns = conicTurningPoints(c.map, c.R, tx, tz);
     for (int i = 0; i < turns; ++i) {
       if (conicCounts(c, tx[static_cast<std::size_t>(i)], tz[static_cast<std::size_t>(i)]))
         xs.push_back(tx[static_cast<std::size_t>(i)]);
-    }
-    for (const Edge& e : edges) {
-      const auto e0 = mapPoint(m, e.a.x, e.a.z), e1 = mapPoint(m, e.b.x, e.b.z);
-      const int k = circleCrossings(e0, {e1[0] - e0[0], e1[1] - e0[1]}, c.R, roots);
-      for (int i = 0; i < k; ++i) {
-        const double s = roots[static_cast<std::size_t>(i)];
-        if (s < 0.0 || s > 1.0) continue;
-        const double x = e.a.x + s * (e.b.x - e.a.x), z = e.a.z + s * (e.b.z - e.a.z);
-        if (conicCounts(c, x, z)) xs.push_back(x);
-      }
-    }
-    for (const Tangent& t : tangents) {
-      std::array<double, 2> p{}, d{};
-      lineThrough(t.line, p, d);
-      const auto e0 = mapPoint(m, p[0], p[1]), e1 = mapPoint(m, p[0] + d[0], p[1] + d[1]);
-      const int k = circleCrossings(e0, {e1[0] - e0[0], e1[1] - e0[1]}, c.R, roots);
-      for (int i = 0; i < k; ++i) {
-        const double x = p[0] + roots[static_cast<std::size_t>(i)] * d[0];
-        const double z = p[1] + roots[static_cast<std::size_t>(i)] * d[1];
-        if (conicCounts(c, x, z)) xs.push_back(x);
-      }
     }
   }
   sortBreaks(xs, xlo, xhi);
