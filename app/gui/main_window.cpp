@@ -235,6 +235,7 @@ void MainWindow::newRun() {
   auto fresh = std::make_unique<Run>(layer_);
   fresh->state.folder = old.folder;
   fresh->state.FILEBUF = old.FILEBUF;
+  fresh->state.methodOverride = old.methodOverride;  // the method choice stays as shown
   run_ = std::move(fresh);  // the old run's files are closed
   modelShown_ = false;
   layer_.clearNotes();

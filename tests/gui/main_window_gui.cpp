@@ -4,14 +4,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
-#include <QTabWidget>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
