@@ -13,32 +13,17 @@
 #include <sstream>
 #include <vector>
 
+#include "bench_support.hpp"
 #include "exact/exact_transmission.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "model/grid.hpp"
 #include "model/polyhedron.hpp"
-#include "run/dialog_layer.hpp"
 #include "run/run.hpp"
 #include "transmission/reflection_transmission.hpp"
 
 namespace {
 
 using korvex::Vec3;
-
-class QuietDialog : public korvex::DialogLayer {
- public:
-  void setText(int, std::string_view) override {}
-  void setEnabled(int, bool) override {}
-  void redraw() override {}
-  void fatalBox(std::string_view) override {}
-  void warningBox(std::string_view) override {}
-  void note(std::string_view) override {}
-  std::optional<int> formatBox(int, std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::filesystem::path> fileDialog(const korvex::FileDialogSettings&, std::string&) override {
-    return std::nullopt;
-  }
-  void viewFile(const std::filesystem::path&) override {}
-};
 
 Vec3 unit(float x, float y, float z) {
   const float s = std::sqrt(x * x + y * y + z * z);
@@ -74,7 +59,7 @@ void fourteenFaces(korvex::ExperimentState& e, Vec3 centre) {
 enum class Setting { Air, Cell };
 
 struct Model {
-  QuietDialog dialog;
+  korvex::bench::SilentDialog dialog;
   std::ostringstream print;
   std::unique_ptr<korvex::Run> run = std::make_unique<korvex::Run>(dialog);
   std::vector<korvex::ReflectionBeams> beams;
