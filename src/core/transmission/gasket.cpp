@@ -16,38 +16,42 @@ const ff::EditList kFaultIncident(
 const ff::EditList kFaultDiffracted(
     "(' ***FAULT IN GASKETABS, D-BEAM, ','X = ',3F10.4,' XTEST(2) = ',F10.4,' INCR = ',I2)");
 
-// The layer spans 100 steps; a trial point that has not cleared the hole
-// after this many has left it (this only guards against non-finite input).
-constexpr int kMaxSteps = 1000;
+}  // namespace
 
-// Moves a copy of p along the load axis, in steps of 1 % of the gasket
-// thickness towards the culet the beam is heading for, until the beam
-// `clears` code tells it no longer crosses the gasket. Returns the beam's
-// path in the gasket: the axial distance moved over the beam's cosine to
-// the axis.
-float pathInGasket(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p, float dirY, int incr,
-                   int clearA, int clearB, const ff::EditList& fault) {
+int steppingDirection(const ReflectionBeams& b, GasketBeam beam) {
+  if (beam == GasketBeam::Incident) return b.DCI[1] >= 0.0f ? 1 : -1;
+  return b.DCD[1] > 0.0f ? 1 : -1;
+}
+
+bool beamCrosses(int code, GasketBeam beam) {
+  if (beam == GasketBeam::Incident) return code == kShadowIncident || code == kShadowBoth;
+  return code == kShadowDiffracted || code == kShadowBoth;
+}
+
+float steppedPathInGasket(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p, GasketBeam beam) {
+  const bool incident = beam == GasketBeam::Incident;
+  const float dirY = incident ? b.DCI[1] : b.DCD[1];
+  const int incr = steppingDirection(b, beam);
   const float T = e.GASKETT;
   const float delta = 0.01f * T;
   Vec3 xtest = p;
   for (int step = 0;; ++step) {
-    const int code = ishadow(e, b, xtest).code;
-    if (code == clearA || code == clearB) break;
+    if (!beamCrosses(ishadow(e, b, xtest).code, beam)) break;
     xtest[1] = xtest[1] + static_cast<float>(incr) * delta;
-    if (xtest[1] <= -delta || xtest[1] >= T + delta || step >= kMaxSteps) {
-      error(fault.text({p[0], p[1], p[2], xtest[1], incr}));
+    if (xtest[1] <= -delta || xtest[1] >= T + delta || step >= kMaxGasketSteps) {
+      error((incident ? kFaultIncident : kFaultDiffracted).text({p[0], p[1], p[2], xtest[1], incr}));
     }
   }
   return std::fabs(xtest[1] - p[1]) / std::fabs(dirY);
 }
 
-}  // namespace
+bool grazing(const ReflectionBeams& b) { return std::fabs(b.DCI[1]) < 0.174f || std::fabs(b.DCD[1]) < 0.174f; }
 
 CuletExits ishadow(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p) {
   const Vec3& dci = b.DCI;
   const Vec3& dcd = b.DCD;
   CuletExits out;
-  if (std::fabs(dci[1]) < 0.174f || std::fabs(dcd[1]) < 0.174f) {
+  if (grazing(b)) {
     out.code = kShadowGrazing;
     return out;
   }
@@ -56,21 +60,12 @@ CuletExits ishadow(const ExperimentState& e, const ReflectionBeams& b, const Vec
   const float R = e.GASKETR;
   const float x = p[0], y = p[1], z = p[2];
 
-  // The reversed incident beam heads for y = 0 when it points down the axis.
-  const float s1 = dci[1] < 0.0f ? y / dci[1] : (y - T) / dci[1];
-  const float xi = x - s1 * dci[0];
-  const float zi = z - s1 * dci[2];
+  const float s1 = incidentToCulet(y, dci[1], T);
   out.PLANEI = std::fabs(s1);
-
-  const float s2 = dcd[1] > 0.0f ? (y - T) / dcd[1] : y / dcd[1];
-  const float xd = x - s2 * dcd[0];
-  const float zd = z - s2 * dcd[2];
+  const float s2 = diffractedToCulet(y, dcd[1], T);
   out.PLANED = std::fabs(s2);
-
-  // A margin of 0.001 square microns keeps an exit point on the circle of
-  // the hole unshadowed.
-  if (xi * xi + zi * zi - R * R > 0.001f) out.code -= 1;
-  if (xd * xd + zd * zd - R * R > 0.001f) out.code -= 2;
+  if (crossesGasket(x - s1 * dci[0], z - s1 * dci[2], R)) out.code -= 1;
+  if (crossesGasket(x - s2 * dcd[0], z - s2 * dcd[2], R)) out.code -= 2;
   return out;
 }
 
@@ -94,14 +89,8 @@ GasketPaths gasketAbs(const ExperimentState& e, const ReflectionBeams& b, const 
   if (code == kShadowGrazing) return out;
   if (e.GASKOPAQUE == 1) return out;
 
-  if (code == kShadowIncident || code == kShadowBoth) {
-    const int incr = b.DCI[1] >= 0.0f ? 1 : -1;
-    out.GPATHI = pathInGasket(e, b, p, b.DCI[1], incr, kShadowNone, kShadowDiffracted, kFaultIncident);
-  }
-  if (code == kShadowDiffracted || code == kShadowBoth) {
-    const int incr = b.DCD[1] > 0.0f ? 1 : -1;
-    out.GPATHD = pathInGasket(e, b, p, b.DCD[1], incr, kShadowNone, kShadowIncident, kFaultDiffracted);
-  }
+  if (beamCrosses(code, GasketBeam::Incident)) out.GPATHI = steppedPathInGasket(e, b, p, GasketBeam::Incident);
+  if (beamCrosses(code, GasketBeam::Diffracted)) out.GPATHD = steppedPathInGasket(e, b, p, GasketBeam::Diffracted);
   out.G = std::exp(-e.GASKETMU * (out.GPATHI + out.GPATHD));
   return out;
 }

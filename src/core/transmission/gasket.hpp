@@ -37,17 +37,55 @@ struct GasketPaths {
   float GPATHD = 0.0f;
 };
 
+// A beam within about 10 degrees of the culets (|DCI(2)| or |DCD(2)| below
+// 0.174): every point counts as obscured.
+bool grazing(const ReflectionBeams& b);
+
+// The signed distance s from a point at height y, along a beam whose Y
+// component is dy, to the culet plane the beam leaves through: y = 0 for a
+// reversed incident beam pointing down the axis, else y = T; the diffracted
+// beam leaves through y = T when it points up the axis. The exit point is
+// the point less s times the beam.
+inline float incidentToCulet(float y, float dy, float T) { return dy < 0.0f ? y / dy : (y - T) / dy; }
+inline float diffractedToCulet(float y, float dy, float T) { return dy > 0.0f ? (y - T) / dy : y / dy; }
+
+// Whether an exit point (xe, ze) on a culet plane lies outside the hole of
+// radius R, so that the beam has crossed the gasket. A margin of 0.001
+// square microns keeps an exit point on the circle of the hole unshadowed.
+inline float exitExcess(float xe, float ze, float R) { return xe * xe + ze * ze - R * R; }
+inline bool crossesGasket(float xe, float ze, float R) { return exitExcess(xe, ze, R) > 0.001f; }
+
 // ISHADOW: the shadow code of point p and its distances to the culets.
 CuletExits ishadow(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p);
 
 // CHECK_SHADOW: 1 no corner shadowed, 0 some, -1 all.
 int checkShadow(const ExperimentState& e, const ReflectionBeams& b);
 
+enum class GasketBeam { Incident, Diffracted };
+
+// Whether shadow code `code` says this beam crosses the gasket.
+bool beamCrosses(int code, GasketBeam beam);
+
+// The direction in which the point is moved along the load axis to find a
+// beam's path in the gasket: +1 towards the culet y = T, -1 towards y = 0
+// (the culet the beam heads for).
+int steppingDirection(const ReflectionBeams& b, GasketBeam beam);
+
+// The layer spans 100 steps; a trial point that has not cleared the hole
+// after this many has left it (this only guards against non-finite input).
+inline constexpr int kMaxGasketSteps = 1000;
+
+// The path in the gasket of one beam that crosses it from point p: a copy of
+// p is moved along the load axis in steps of 1 % of the gasket thickness,
+// towards the culet the beam heads for, until the beam clears the hole; the
+// path is the axial distance moved over the beam's cosine to the axis.
+// Raises a fatal error when the trial point leaves the layer by more than one
+// step first (the point lies outside the hole).
+float steppedPathInGasket(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p, GasketBeam beam);
+
 // GASKETABS: gasket transmission of point p (0 to 1) and the beams' paths in
-// the gasket; the paths are 0 whenever none is measured (unshadowed point,
-// grazing beam, opaque gasket). Moves the point towards the culet in steps
-// of 1 % of the gasket thickness until the beam clears the hole. Raises a
-// fatal error when the point lies outside the hole.
+// the gasket (steppedPathInGasket); the paths are 0 whenever none is
+// measured (unshadowed point, grazing beam, opaque gasket).
 GasketPaths gasketAbs(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p);
 
 // ABS_MEDIA: pressure-medium transmission of point p whose beams run a total

@@ -12,6 +12,7 @@
 #include "run/run.hpp"
 #include "transmission/anvils.hpp"
 #include "transmission/crystal.hpp"
+#include "transmission/crystal_fast.hpp"
 #include "transmission/sphere.hpp"
 
 namespace korvex {
@@ -57,7 +58,7 @@ void anvilTransmission(const ExperimentState& e, const ReflectionBeams& b, Refle
   out.factors.TDAC = 1.0f / (diabs(e, out.PSI[0], out.ISIDE[0]) * diabs(e, out.PSI[1], out.ISIDE[1]));
 }
 
-void crystalTransmission(const ExperimentState& e, const ReflectionBeams& b, CrystalKernel /*kernel*/,
+void crystalTransmission(const ExperimentState& e, const ReflectionBeams& b, CrystalKernel kernel,
                          ReflectionTransmission& out) {
   TransmissionState& tr = out.factors;
   if (e.METHOD == 1 && e.exact.built && e.MODELTYPE != 0) {
@@ -79,10 +80,16 @@ void crystalTransmission(const ExperimentState& e, const ReflectionBeams& b, Cry
       tr.TMED = 1.0f;  // no medium is computed around a sphere
       break;
     case 5:
-      korvexFillg(e, b, out);
+      if (kernel == CrystalKernel::Reference)
+        korvexFillg(e, b, out);
+      else
+        filledHoleFast(e, b, out);
       break;
     default:
-      korvex(e, b, out);
+      if (kernel == CrystalKernel::Reference)
+        korvex(e, b, out);
+      else
+        polyhedronFast(e, b, out);
       break;
   }
 }

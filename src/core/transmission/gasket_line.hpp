@@ -1,0 +1,52 @@
+// The gasket at the points of one grid line of the crystal (constant x and
+// y, z varying), for the beams of one reflection, with what is constant
+// along the line worked out once: each beam's distance to its culet plane,
+// the x of its exit point, and the trial heights of the axial stepping.
+// Every result has the bits of ishadow and gasketAbs (gasket.hpp) at the
+// same point; the stepped search for a beam's path in the gasket is replaced
+// by solving for the step at which the beam clears the hole.
+#pragma once
+
+#include <array>
+
+#include "transmission/gasket.hpp"
+
+namespace korvex {
+
+class GasketLine {
+ public:
+  GasketLine(const ExperimentState& e, const ReflectionBeams& b);
+
+  // A new line at (x, y).
+  void start(float x, float y);
+
+  // ISHADOW at (x, y, z).
+  CuletExits exits(float z) const;
+
+  // GASKETABS at p = (x, y, z) whose shadow code is `code`.
+  GasketPaths gasket(const Vec3& p, int code);
+
+ private:
+  // The heights a trial point takes when it is moved from the line's y
+  // towards one culet: y[n] after n steps, for n = 0 to last + 1. Position
+  // `last` is the last one tested; the step after it leaves the layer.
+  struct Ladder {
+    bool built = false;
+    int last = 0;
+    std::array<float, kMaxGasketSteps + 2> y{};
+  };
+
+  float pathOf(const Vec3& p, GasketBeam beam);
+  float toCulet(GasketBeam beam, float y) const;
+  const Ladder& ladder(GasketBeam beam);
+
+  const ExperimentState& e_;
+  const ReflectionBeams& b_;
+  bool grazing_ = false;
+  float x_ = 0.0f, y_ = 0.0f;
+  float s1_ = 0.0f, s2_ = 0.0f;  // distances to the culets along DCI and DCD
+  float xi_ = 0.0f, xd_ = 0.0f;  // x of the exit points
+  std::array<Ladder, 2> ladders_{};
+};
+
+}  // namespace korvex
