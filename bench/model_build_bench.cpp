@@ -12,29 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.hpp"
 #include "fixedformat/edit_list.hpp"
 #include "model/grid.hpp"
 #include "model/polyhedron.hpp"
 #include "transmission/crystal.hpp"
-#include "run/dialog_layer.hpp"
 #include "run/run.hpp"
 
 namespace {
 
-class SilentDialog : public korvex::DialogLayer {
- public:
-  void setText(int, std::string_view) override {}
-  void setEnabled(int, bool) override {}
-  void redraw() override {}
-  void fatalBox(std::string_view) override {}
-  void warningBox(std::string_view) override {}
-  void note(std::string_view) override {}
-  std::optional<int> formatBox(int, std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::filesystem::path> fileDialog(const korvex::FileDialogSettings&, std::string&) override {
-    return std::nullopt;
-  }
-  void viewFile(const std::filesystem::path&) override {}
-};
+using korvex::bench::SilentDialog;
 
 // A crystal of 100 faces by hkl cards (UB = I/10, so hkl directions are the
 // frame's): the forms {100}, {110} and {111} bound it, and the forms {210},

@@ -29,6 +29,7 @@ for c in "${cases[@]}"; do
   for side in a b; do
     rm -rf "$work/$side"; cp -r "$c/input" "$work/$side"
     if [ $side = a ]; then bin="$a"; extra=("${flags_a[@]}"); else bin="$b"; extra=("${flags_b[@]}"); fi
+    [ "${argv[0]}" = run ] || extra=()  # the flags are those of a run
     (cd "$work/$side" && "$bin" "${argv[@]}" "${extra[@]}" >stdout 2>stderr; echo $? >status) || true
     sed -i 's/^\( *KORVEX RUN ON:\).*/\1/' "$work/$side"/*.prt "$work/$side"/*.log 2>/dev/null || true
   done

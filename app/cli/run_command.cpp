@@ -117,6 +117,8 @@ int press(const RunOptions& args, bool fullRun) {
   CliDialog dialog(std::cerr);
   Run run(dialog);
   run.stop = stopOnSignals();
+  run.state.work.threads = args.threads;
+  run.state.work.referenceKernel = lower(args.kernel) == "reference";
 
   if (!args.method.empty()) run.state.methodOverride = lower(args.method) == "exact" ? 1 : 0;
   if (fullRun && !formatsKnown(args, dialog)) return kUsage;

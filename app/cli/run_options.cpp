@@ -22,6 +22,14 @@ void addDataOptions(CLI::App& sub, RunOptions& options) {
   sub.add_option("--summary-json", options.summaryJson,
                  "write the run's counts, transmission ranges, warnings and files to FILE as JSON")
       ->type_name("FILE");
+  sub.add_option("--threads", options.threads,
+                 "reflections corrected at once (default: one per core; 1: one at a time); the results do not "
+                 "depend on it")
+      ->check(CLI::Range(1, 1024));
+  sub.add_option("--kernel", options.kernel,
+                 "crystal integration: fast, or reference (the plain loops: slower, the same results; to check "
+                 "the fast one)")
+      ->check(CLI::IsMember({"fast", "reference"}, CLI::ignore_case));
 }
 
 }  // namespace korvex::cli

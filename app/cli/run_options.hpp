@@ -18,12 +18,15 @@ struct RunOptions {
   std::string summaryJson;         // the run's summary as JSON, when a name is given
   std::string plotsDir;            // the pictures as SVG and PNG, when a folder is given
   std::string method;              // exact or gauss; empty: the METHOD card decides
+  int threads = 0;                 // reflections corrected at once: 0 one per core
+  std::string kernel = "fast";     // crystal integration: fast or reference
 };
 
 // Options that build and run share: --quiet, --plots, --method.
 void addSharedOptions(CLI::App& sub, RunOptions& options);
 
-// Options of run only: --in-format, --out-format, --summary-json.
+// Options of run only: --in-format, --out-format, --summary-json, --threads,
+// --kernel.
 void addDataOptions(CLI::App& sub, RunOptions& options);
 
 }  // namespace korvex::cli

@@ -29,11 +29,13 @@ std::uint32_t bits(float v) {
 }
 
 // Every result of the two kernels, as text with the floats' bits, so that a
-// difference shows where it is.
+// difference shows where it is. After a fatal message the sums are partial
+// and unused: only the messages count.
 std::string fingerprint(const ReflectionTransmission& t) {
   std::ostringstream s;
   const TransmissionState& f = t.factors;
-  s << std::hex << bits(f.TXTAL) << ' ' << bits(f.SUMTP) << ' ' << bits(f.TDAC) << ' ' << bits(f.TGAS) << ' '
+  if (t.fatal() == nullptr)
+    s << std::hex << bits(f.TXTAL) << ' ' << bits(f.SUMTP) << ' ' << bits(f.TDAC) << ' ' << bits(f.TGAS) << ' '
     << bits(f.TMED) << ' ' << bits(f.TRANS) << " psi " << bits(t.PSI[0]) << ' ' << bits(t.PSI[1]) << ' '
     << t.ISIDE[0] << t.ISIDE[1] << t.beyondAnvilLimit;
   for (const TransmissionMessage& m : t.messages)

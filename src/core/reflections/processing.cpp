@@ -10,6 +10,7 @@
 
 #include "fixedformat/edit_list.hpp"
 #include "geometry/cell.hpp"
+#include "reflections/reflection_supply.hpp"
 #include "reflections/statistics.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
@@ -113,15 +114,14 @@ void startPass(Run& run) {
 }
 
 // One pass over the data set from its first record.
-PassEnd runPass(Run& run) {
+PassEnd runPass(Run& run, TransmissionCache& cache) {
   ProcessingCounters& c = run.counters;
   ReflectionRecord& r = run.refl;
   const ExperimentState& e = run.exp;
   startPass(run);
+  ReflectionSupply supply(run, cache);
   for (;;) {
-    int ieof = 0;
-    readReflection(run, ieof);
-    if (ieof == 1) return PassEnd::EndOfData;
+    if (!supply.next()) return PassEnd::EndOfData;
     c.NREAD += 1;
     if (r.CFLAG[1] == 'R') {
       c.NREJ += 1;
@@ -129,7 +129,7 @@ PassEnd runPass(Run& run) {
     }
     bool keep = true;
     processIndicator(run, r.NSEQ);
-    itof(run);
+    applyTransmission(run, supply.transmission());
 
     const float tth = std::fabs(r.ANG[0]);
     if (tth < e.TTHMIN || tth > e.TTHMAX) {
@@ -220,7 +220,8 @@ void processData(Run& run) {
   ProcessingCounters& c = run.counters;
   c.OUTSCALE = 1.0f;
   c.rescalings = 0;
-  while (runPass(run) == PassEnd::Rescale) {
+  TransmissionCache cache;
+  while (runPass(run, cache) == PassEnd::Rescale) {
     if (!std::isfinite(run.refl.FOBS)) error(kNotFinite.text({run.refl.NSEQ}));
     if (c.rescalings >= kMaxRescalings) error(kTooManyRescalings.text({kMaxRescalings, run.refl.NSEQ}));
     c.rescalings += 1;

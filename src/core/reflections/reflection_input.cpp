@@ -36,16 +36,10 @@ constexpr std::size_t kShelxLength = 80;
 // standard number in integers.
 constexpr float kMaxSequenceField = 1.0e9f;
 
-// The print-file line and the fatal error of an unreadable reflection file;
-// refl.NSEQ is the number of the last reflection read in full.
-[[noreturn]] void readError(Run& run) {
-  const std::string text = kReadErrorText.text({run.refl.NSEQ});
-  if (run.state.FILESET[1] == 1) {
-    run.files.print.write(kReadErrorRecord, {text});
-    run.files.print.flush();
-  }
-  error(text);
-}
+// The fatal error of an unreadable reflection file; refl.NSEQ is the number
+// of the last reflection read in full. Its print-file line is written where
+// the record is reached (noteUnreadable).
+[[noreturn]] void readError(Run& run) { throw UnreadableReflection(kReadErrorText.text({run.refl.NSEQ})); }
 
 // A number whose exponent overflows single precision reads as infinite: as
 // unusable as letters in the field.
@@ -182,7 +176,25 @@ bool readShelx(Run& run) {
 
 }  // namespace
 
+UnreadableReflection::UnreadableReflection(const std::string& text) : FatalError(text), text_(text) {}
+
+void noteUnreadable(Run& run, const UnreadableReflection& unreadable) {
+  if (run.state.FILESET[1] == 1) {
+    run.files.print.write(kReadErrorRecord, {unreadable.text()});
+    run.files.print.flush();
+  }
+}
+
 void readReflection(Run& run, int& ieof) {
+  try {
+    readReflectionAhead(run, ieof);
+  } catch (const UnreadableReflection& unreadable) {
+    noteUnreadable(run, unreadable);
+    throw;
+  }
+}
+
+void readReflectionAhead(Run& run, int& ieof) {
   ieof = 0;
   run.refl.STAT = {' ', ' ', ' ', ' '};
   const bool got = run.state.IFORMIN == 1 ? readShelx(run) : readDrevik(run);

@@ -1,15 +1,75 @@
-// Fast crystal integrations with the bits of the reference loops.
+// Fast crystal integrations with the bits of the reference loops. Each grid
+// line is done in passes: the nearest faces of all its points at once; then,
+// point by point in order, what can raise a message or a fault (the gasket
+// paths, the medium paths); then the exponentials of the line at once; then
+// the sums, point by point in their order.
 #include "transmission/crystal_fast.hpp"
 
 #include <array>
 #include <cmath>
+#include <exception>
 
 #include "transmission/crystal.hpp"
+#include "transmission/exp_lanes.hpp"
 #include "transmission/face_search.hpp"
 #include "transmission/gasket.hpp"
 #include "transmission/gasket_line.hpp"
 
 namespace korvex {
+
+namespace {
+
+using LineArray = std::array<float, kMaxGrid>;
+
+// The exponentials of a line: crystal, gasket and medium, side by side so
+// that one call takes them all.
+enum Factor { kCrystal = 0, kGasket = 1, kMedium = 2 };
+struct LineExponentials {
+  std::array<float, 3 * kMaxGrid> arg{}, value{};
+  float* args(Factor f) { return arg.data() + f * kMaxGrid; }
+  const float* values(Factor f) const { return value.data() + f * kMaxGrid; }
+  // exp of the first n arguments of the factors first..last.
+  void take(Factor last, int n) {
+    if (n == kMaxGrid) {
+      expLanes(arg.data(), value.data(), (last + 1) * kMaxGrid);
+      return;
+    }
+    for (int f = 0; f <= last; ++f) expLanes(arg.data() + f * kMaxGrid, value.data() + f * kMaxGrid, n);
+  }
+};
+
+// The gasket along a line: the paths of the shadowed points, point by point
+// in order, and whether G is 1, 0, or an exponential. A fault at a point
+// stops the paths there; `fault` holds it, and `count` the points before it.
+struct LineGasket {
+  LineArray G{};
+  std::array<bool, kMaxGrid> absorbing{};
+  std::array<GasketPaths, kMaxGrid> paths{};
+  int count = 0;
+  std::exception_ptr fault;
+
+  void find(GasketLine& line, float x, float y, const float* z, const int* code, int n) {
+    fault = nullptr;
+    for (count = 0; count < n; ++count) {
+      try {
+        absorbing[count] = line.paths({x, y, z[count]}, code[count], paths[count]) == GasketLine::Kind::Absorbing;
+      } catch (...) {
+        fault = std::current_exception();
+        return;
+      }
+      G[count] = paths[count].G;
+    }
+  }
+  void arguments(float mu, float* arg, int n) const {
+    for (int k = 0; k < n; ++k) arg[k] = -mu * (paths[k].GPATHI + paths[k].GPATHD);
+  }
+  void exponentials(const float* value, int n) {
+    for (int k = 0; k < n; ++k)
+      if (absorbing[k]) G[k] = value[k];
+  }
+};
+
+}  // namespace
 
 void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, ReflectionTransmission& out) {
   TransmissionState& tr = out.factors;
@@ -22,9 +82,11 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
   tr.TMED = 0.0f;
   int illum = 1;
   if (e.GASKGIVEN == 1) illum = checkShadow(e, r);
+  const bool shadows = illum != 1;
+  const bool medium = e.MEDIAABS == 1;
   // With neither gasket nor medium at any point, every term of TRANS is the
   // term of TXTAL times 1 times 1: the two sums are the same sum.
-  const bool crystalOnly = illum == 1 && e.MEDIAABS != 1;
+  const bool crystalOnly = !shadows && !medium;
 
   const int nf = e.NFACES;
   std::array<float, kMaxFaces> doti{};
@@ -35,20 +97,31 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
   }
 
   GasketLine line(e, r);
+  LineGasket gasket;
+  LineExponentials ex;
+  std::array<int, kMaxGrid> code{};
+  std::array<MediumFactor::Kind, kMaxGrid> mediumKind{};
   const float negMu = -e.ABSCO;
   const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
-  std::array<float, kMaxGrid> ti{}, td{}, t{}, ew{};
+  LineArray ti{}, td{}, t{}, ew{}, w{}, M{};
+  M.fill(1.0f);
+  gasket.G.fill(1.0f);
   for (int i = 0; i < nx; ++i) {
     for (int j = 0; j < ny; ++j) {
       nearestFaces(&e.FDIST[fdistIndex(e, i, j, 0, 0)], nz, nf, doti.data(), dotd.data(), ti.data(), td.data());
       const float wxy = e.WX[i] * e.WY[i][j];
       const auto& wz = e.WZ[i][j];
+      float* crystalArg = ex.args(kCrystal);
       for (int k = 0; k < nz; ++k) {
         t[k] = ti[k] + td[k];
-        ew[k] = std::exp(negMu * t[k]) * (wxy * wz[k]);
+        crystalArg[k] = negMu * t[k];
+        w[k] = wxy * wz[k];
       }
 
       if (crystalOnly) {
+        ex.take(kCrystal, nz);
+        const float* e0 = ex.values(kCrystal);
+        for (int k = 0; k < nz; ++k) ew[k] = e0[k] * w[k];
         for (int k = 0; k < nz; ++k) {
           tr.SUMTP = tr.SUMTP - t[k] * ew[k];
           tr.TXTAL = tr.TXTAL + ew[k];
@@ -56,24 +129,54 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
         continue;
       }
 
+      // Gasket paths, then medium paths in point order: the medium notes of
+      // the points before a gasket fault come ahead of it.
+      const auto& z = e.ZG[i][j];
       line.start(e.XG[i], e.YG[i][j]);
+      line.codes(z.data(), nz, code.data());
+      int reached = nz;
+      if (shadows) {
+        gasket.find(line, e.XG[i], e.YG[i][j], z.data(), code.data(), nz);
+        reached = gasket.count;
+        gasket.arguments(e.GASKETMU, ex.args(kGasket), nz);
+      }
+      if (medium) {
+        float* mediumArg = ex.args(kMedium);
+        const float planes = line.planeI() + line.planeD();
+        for (int k = 0; k < reached; ++k) {
+          const GasketPaths none;
+          const GasketPaths& g = shadows ? gasket.paths[k] : none;
+          mediumKind[k] = MediumFactor::Kind::Exp;
+          if (code[k] == kShadowGrazing || (e.GASKOPAQUE == 1 && code[k] != kShadowNone)) {
+            mediumKind[k] = MediumFactor::Kind::Zero;
+            continue;
+          }
+          const float pm = planes - g.GPATHI - g.GPATHD - t[k];
+          if (pm < -0.5f) {
+            out.messages.push_back({TransmissionMessage::Kind::MediumPath, pm, {}});
+            mediumKind[k] = MediumFactor::Kind::One;
+          }
+          mediumArg[k] = -e.MUMEDIA * pm;
+        }
+      }
+      if (gasket.fault) std::rethrow_exception(gasket.fault);
+
+      ex.take(medium ? kMedium : kGasket, nz);
+      if (shadows) gasket.exponentials(ex.values(kGasket), nz);
+      if (medium) {
+        const float* e2 = ex.values(kMedium);
+        for (int k = 0; k < nz; ++k)
+          M[k] = mediumKind[k] == MediumFactor::Kind::Exp ? e2[k] : mediumKind[k] == MediumFactor::Kind::One ? 1.0f : 0.0f;
+      }
+      const float* e0 = ex.values(kCrystal);
+      const LineArray& G = gasket.G;
+      for (int k = 0; k < nz; ++k) ew[k] = e0[k] * w[k];
       for (int k = 0; k < nz; ++k) {
         tr.SUMTP = tr.SUMTP - t[k] * ew[k];
         tr.TXTAL = tr.TXTAL + ew[k];
-        const float w = wxy * wz[k];
-        const Vec3 P{e.XG[i], e.YG[i][j], e.ZG[i][j][k]};
-        const CuletExits exits = line.exits(P[2]);
-        GasketPaths gasket;  // unshadowed: G = 1, no path in the gasket
-        if (illum != 1) {
-          gasket = line.gasket(P, exits.code);
-          tr.TGAS = tr.TGAS + w * gasket.G;
-        }
-        float M = 1.0f;
-        if (e.MEDIAABS == 1) {
-          M = absMediaAt(e, exits, t[k], gasket, out.messages);
-          tr.TMED = tr.TMED + w * M;
-        }
-        tr.TRANS = tr.TRANS + ew[k] * gasket.G * M;
+        if (shadows) tr.TGAS = tr.TGAS + w[k] * G[k];
+        if (medium) tr.TMED = tr.TMED + w[k] * M[k];
+        tr.TRANS = tr.TRANS + ew[k] * G[k] * M[k];
       }
     }
   }
@@ -107,27 +210,45 @@ void filledHoleFast(const ExperimentState& e, const ReflectionBeams& b, Reflecti
   // summed (the points still count in VOLUME).
   if (!grazing(b)) {
     GasketLine line(e, b);
+    LineGasket gasket;
+    LineExponentials ex;
+    std::array<int, kMaxGrid> code{};
+    LineArray t{};
     const float negMu = -e.ABSCO;
+    const bool absorbs = e.CRYSABS != 0;
     const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
     for (int i = 0; i < nx; ++i) {
       for (int j = 0; j < ny; ++j) {
+        const auto& z = e.ZG[i][j];
+        const auto& wz = e.WZ[i][j];
         line.start(e.XG[i], e.YG[i][j]);
+        line.codes(z.data(), nz, code.data());
+        gasket.find(line, e.XG[i], e.YG[i][j], z.data(), code.data(), nz);
+        if (gasket.fault) std::rethrow_exception(gasket.fault);
+        // The crystal is the hole's content: each beam's way to its culet
+        // plane less the part that runs inside the gasket.
+        const float L = line.planeI() + line.planeD();
+        float* crystalArg = ex.args(kCrystal);
+        for (int k = 0; k < nz; ++k) {
+          t[k] = L - gasket.paths[k].GPATHI - gasket.paths[k].GPATHD;
+          crystalArg[k] = negMu * t[k];
+        }
+        gasket.arguments(e.GASKETMU, ex.args(kGasket), nz);
+        ex.take(kGasket, nz);
+        gasket.exponentials(ex.values(kGasket), nz);
+
+        const float* e0 = ex.values(kCrystal);
         const float wxy = e.WX[i] * e.WY[i][j];
         for (int k = 0; k < nz; ++k) {
-          const Vec3 P{e.XG[i], e.YG[i][j], e.ZG[i][j][k]};
-          const CuletExits exits = line.exits(P[2]);
-          const float L = exits.PLANEI + exits.PLANED;
-          const GasketPaths gasket = line.gasket(P, exits.code);
-          const float w = wxy * e.WZ[i][j][k];
+          const float w = wxy * wz[k];
           float ew = w;
-          if (e.CRYSABS != 0) {
-            const float t = L - gasket.GPATHI - gasket.GPATHD;
-            ew = std::exp(negMu * t) * w;
-            tr.SUMTP = tr.SUMTP - t * ew;
+          if (absorbs) {
+            ew = e0[k] * w;
+            tr.SUMTP = tr.SUMTP - t[k] * ew;
             tr.TXTAL = tr.TXTAL + ew;
           }
-          tr.TGAS = tr.TGAS + w * gasket.G;
-          tr.TRANS = tr.TRANS + ew * gasket.G;
+          tr.TGAS = tr.TGAS + w * gasket.G[k];
+          tr.TRANS = tr.TRANS + ew * gasket.G[k];
         }
       }
     }

@@ -95,10 +95,11 @@ GasketPaths gasketAbs(const ExperimentState& e, const ReflectionBeams& b, const 
   return out;
 }
 
-float absMediaAt(const ExperimentState& e, const CuletExits& exits, float t, const GasketPaths& gasket,
-                 std::vector<TransmissionMessage>& messages) {
-  if (exits.code == kShadowGrazing) return 0.0f;
-  if (e.GASKOPAQUE == 1 && exits.code != kShadowNone) return 0.0f;
+MediumFactor mediumFactor(const ExperimentState& e, const CuletExits& exits, float t, const GasketPaths& gasket,
+                          std::vector<TransmissionMessage>& messages) {
+  using Kind = MediumFactor::Kind;
+  if (exits.code == kShadowGrazing) return {Kind::Zero, 0.0f};
+  if (e.GASKOPAQUE == 1 && exits.code != kShadowNone) return {Kind::Zero, 0.0f};
 
   // The beams' way to the culet planes, less the parts in the gasket and in
   // the crystal.
@@ -107,14 +108,20 @@ float absMediaAt(const ExperimentState& e, const CuletExits& exits, float t, con
     // A geometry fault of this point: noted ahead of the reflection's own
     // listing line, and the point is taken as unabsorbed by the medium.
     messages.push_back({TransmissionMessage::Kind::MediumPath, pm, {}});
-    return 1.0f;
+    return {Kind::One, 0.0f};
   }
-  return std::exp(-e.MUMEDIA * pm);
+  return {Kind::Exp, -e.MUMEDIA * pm};
 }
 
 float absMedia(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p, float t, const GasketPaths& gasket,
                std::vector<TransmissionMessage>& messages) {
-  return absMediaAt(e, ishadow(e, b, p), t, gasket, messages);
+  const MediumFactor m = mediumFactor(e, ishadow(e, b, p), t, gasket, messages);
+  switch (m.kind) {
+    case MediumFactor::Kind::Zero: return 0.0f;
+    case MediumFactor::Kind::One: return 1.0f;
+    case MediumFactor::Kind::Exp: break;
+  }
+  return std::exp(m.arg);
 }
 
 }  // namespace korvex

@@ -94,8 +94,14 @@ GasketPaths gasketAbs(const ExperimentState& e, const ReflectionBeams& b, const 
 // is noted in `messages` and the point's medium factor is 1.
 float absMedia(const ExperimentState& e, const ReflectionBeams& b, const Vec3& p, float t, const GasketPaths& gasket,
                std::vector<TransmissionMessage>& messages);
-// The same from the point's shadow code and culet distances.
-float absMediaAt(const ExperimentState& e, const CuletExits& exits, float t, const GasketPaths& gasket,
-                 std::vector<TransmissionMessage>& messages);
+// ABS_MEDIA from the point's shadow code and culet distances, without its
+// exponential: M is 0, 1, or exp(arg).
+struct MediumFactor {
+  enum class Kind { Zero, One, Exp };
+  Kind kind = Kind::One;
+  float arg = 0.0f;
+};
+MediumFactor mediumFactor(const ExperimentState& e, const CuletExits& exits, float t, const GasketPaths& gasket,
+                          std::vector<TransmissionMessage>& messages);
 
 }  // namespace korvex

@@ -48,14 +48,29 @@ CuletExits GasketLine::exits(float z) const {
   return out;
 }
 
-GasketPaths GasketLine::gasket(const Vec3& p, int code) {
-  GasketPaths out;
-  if (code == kShadowNone) return out;
+void GasketLine::codes(const float* z, int n, int* code) const {
+  const float R = e_.GASKETR;
+  const float dzi = b_.DCI[2], dzd = b_.DCD[2];
+  for (int k = 0; k < n; ++k) {
+    const int incident = crossesGasket(xi_, z[k] - s1_ * dzi, R) ? 1 : 0;
+    const int diffracted = crossesGasket(xd_, z[k] - s2_ * dzd, R) ? 2 : 0;
+    code[k] = grazing_ ? kShadowGrazing : -(incident + diffracted);
+  }
+}
+
+GasketLine::Kind GasketLine::paths(const Vec3& p, int code, GasketPaths& out) {
+  out = GasketPaths{};
+  if (code == kShadowNone) return Kind::Clear;
   out.G = 0.0f;
-  if (code == kShadowGrazing || e_.GASKOPAQUE == 1) return out;
+  if (code == kShadowGrazing || e_.GASKOPAQUE == 1) return Kind::Blocked;
   if (beamCrosses(code, GasketBeam::Incident)) out.GPATHI = pathOf(p, GasketBeam::Incident);
   if (beamCrosses(code, GasketBeam::Diffracted)) out.GPATHD = pathOf(p, GasketBeam::Diffracted);
-  out.G = std::exp(-e_.GASKETMU * (out.GPATHI + out.GPATHD));
+  return Kind::Absorbing;
+}
+
+GasketPaths GasketLine::gasket(const Vec3& p, int code) {
+  GasketPaths out;
+  if (paths(p, code, out) == Kind::Absorbing) out.G = std::exp(-e_.GASKETMU * (out.GPATHI + out.GPATHD));
   return out;
 }
 

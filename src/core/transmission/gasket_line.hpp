@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 #include "transmission/gasket.hpp"
 
@@ -22,9 +23,20 @@ class GasketLine {
 
   // ISHADOW at (x, y, z).
   CuletExits exits(float z) const;
+  // The shadow codes of the points (x, y, z[k]), k < n; PLANEI and PLANED
+  // are the same for every point of the line (not for grazing beams).
+  void codes(const float* z, int n, int* code) const;
+  float planeI() const { return std::fabs(s1_); }
+  float planeD() const { return std::fabs(s2_); }
 
   // GASKETABS at p = (x, y, z) whose shadow code is `code`.
   GasketPaths gasket(const Vec3& p, int code);
+
+  // GASKETABS without its exponential: the paths, and whether G is 1 (no
+  // beam crosses the gasket), 0 (a grazing beam or an opaque gasket) or
+  // exp(-GASKETMU (GPATHI + GPATHD)).
+  enum class Kind { Clear, Blocked, Absorbing };
+  Kind paths(const Vec3& p, int code, GasketPaths& out);
 
  private:
   // The heights a trial point takes when it is moved from the line's y
