@@ -17,12 +17,14 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "bench_support.hpp"
 #include "experiment/experiment_reader.hpp"
 #include "model/model_build.hpp"
 #include "reflections/processing.hpp"
 #include "run/run.hpp"
+#include "transmission/reflection_transmission.hpp"
 
 namespace {
 
@@ -161,6 +163,32 @@ void correction(benchmark::State& state, Crystal c, bool fast, int threads) {
   BENCHMARK_CAPTURE(correction, name##_reference, crystal, false, 1)->Unit(benchmark::kMillisecond)->UseRealTime(); \
   BENCHMARK_CAPTURE(correction, name##_fast, crystal, true, 0)->Unit(benchmark::kMillisecond)->UseRealTime();       \
   BENCHMARK_CAPTURE(correction, name##_fast_one_thread, crystal, true, 1)->Unit(benchmark::kMillisecond)->UseRealTime()
+
+// The transmission alone, one thread, over the beams of the first 64
+// reflections of the data set: the kernels without the loop around them.
+void kernel(benchmark::State& state, Crystal c, korvex::CrystalKernel k) {
+  auto job = std::make_unique<Correction>(c, k == korvex::CrystalKernel::Fast, 1);
+  std::vector<korvex::ReflectionBeams> beams;
+  job->input.str(job->data);
+  job->run.files.input.attach(&job->input);
+  for (int n = 0; n < 64; ++n) {
+    int ieof = 0;
+    korvex::readReflection(job->run, ieof);
+    beams.push_back(korvex::beamsOf(job->run.refl));
+  }
+  for (auto _ : state)
+    for (const auto& b : beams) benchmark::DoNotOptimize(korvex::reflectionTransmission(job->run.exp, b, k));
+  state.counters["us/refl"] = benchmark::Counter(static_cast<double>(beams.size()),
+                                                 benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert,
+                                                 benchmark::Counter::OneK::kIs1000);
+}
+BENCHMARK_CAPTURE(kernel, air_level5_reference, Crystal::AirLevel5, korvex::CrystalKernel::Reference)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(kernel, air_level5_fast, Crystal::AirLevel5, korvex::CrystalKernel::Fast)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(kernel, cell_level5_reference, Crystal::Cell, korvex::CrystalKernel::Reference)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(kernel, cell_level5_fast, Crystal::Cell, korvex::CrystalKernel::Fast)->Unit(benchmark::kMillisecond);
 
 KORVEX_CORRECTION(a_air_level3, Crystal::AirLevel3);
 KORVEX_CORRECTION(a_air_level4, Crystal::AirLevel4);

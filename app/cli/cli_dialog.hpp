@@ -26,6 +26,12 @@ class CliDialog : public DialogLayer {
   std::optional<int> formatBox(int slot, std::string_view shownName, std::string_view firstLabel) override;
   std::optional<std::filesystem::path> fileDialog(const FileDialogSettings& settings, std::string& fileBuffer) override;
   void viewFile(const std::filesystem::path&) override {}
+  void progress(const ProcessingProgress& p) override;
+
+  // Shows the progress of long runs as one line on standard error, kept up
+  // to date in place: the count, the total expected from the lines of the
+  // input file (inputLines; 0 when not known) and the rate.
+  void showProgress(int inputLines);
 
   // The answers of the format box for slot 3 and slot 4: the radio button's
   // id (1051 or 1052), or nothing to press OK without a click.
@@ -43,6 +49,11 @@ class CliDialog : public DialogLayer {
   std::string status_;
   std::vector<std::string> warnings_;
   std::string fatal_;
+  bool progressWanted_ = false;
+  bool progressOnScreen_ = false;
+  int inputLines_ = 0;
+
+  void clearProgress();
 };
 
 }  // namespace korvex::cli

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -72,6 +73,18 @@ bool formatsKnown(const RunOptions& args, CliDialog& dialog) {
   return true;
 }
 
+// The number of lines of a regular file, or 0.
+int linesOf(const std::string& name) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(name, ec)) return 0;
+  std::ifstream in(name, std::ios::binary);
+  char buffer[1 << 16];
+  long long lines = 0;
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    lines += std::count(buffer, buffer + in.gcount(), '\n');
+  return static_cast<int>(std::min<long long>(lines, 2000000000));
+}
+
 // A file that is written must not be one the run reads or writes otherwise.
 bool filesDistinct(const RunOptions& args) {
   std::vector<std::string> names = args.files;
@@ -119,6 +132,8 @@ int press(const RunOptions& args, bool fullRun) {
   run.stop = stopOnSignals();
   run.state.work.threads = args.threads;
   run.state.work.referenceKernel = lower(args.kernel) == "reference";
+  // Progress only where someone watches it: on a terminal, unless quiet.
+  if (fullRun && !args.quiet && isatty(STDERR_FILENO) == 1) dialog.showProgress(linesOf(args.files[2]));
 
   if (!args.method.empty()) run.state.methodOverride = lower(args.method) == "exact" ? 1 : 0;
   if (fullRun && !formatsKnown(args, dialog)) return kUsage;

@@ -10,6 +10,7 @@
 
 #include "fixedformat/edit_list.hpp"
 #include "geometry/cell.hpp"
+#include "reflections/progress_meter.hpp"
 #include "reflections/reflection_supply.hpp"
 #include "reflections/statistics.hpp"
 #include "run/messages.hpp"
@@ -120,15 +121,19 @@ PassEnd runPass(Run& run, TransmissionCache& cache) {
   const ExperimentState& e = run.exp;
   startPass(run);
   ReflectionSupply supply(run, cache);
+  ProgressMeter progress(run, c.rescalings + 1);
   for (;;) {
-    if (!supply.next()) return PassEnd::EndOfData;
+    if (!supply.next()) {
+      progress.finish();
+      return PassEnd::EndOfData;
+    }
     c.NREAD += 1;
     if (r.CFLAG[1] == 'R') {
       c.NREJ += 1;
       if (e.DELREJ == 1) continue;
     }
     bool keep = true;
-    processIndicator(run, r.NSEQ);
+    progress.reflection(r.NSEQ, supply.recordsRead());
     applyTransmission(run, supply.transmission());
 
     const float tth = std::fabs(r.ANG[0]);
@@ -161,7 +166,10 @@ PassEnd runPass(Run& run, TransmissionCache& cache) {
     if (!keep) continue;
     c.NOUT += 1;
     const bool fits = run.state.IFORMOUT == 1 ? writeShelx(run) : writeTavok(run, iless);
-    if (!fits) return PassEnd::Rescale;
+    if (!fits) {
+      progress.finish();
+      return PassEnd::Rescale;
+    }
   }
 }
 

@@ -46,6 +46,9 @@ class ReflectionSupply {
   // The transmission of the record last handed out.
   const ReflectionTransmission& transmission();
 
+  // Records read from the file so far in this pass.
+  int recordsRead() const { return static_cast<int>(placed_); }
+
  private:
   struct Slot {
     ReflectionRecord record;

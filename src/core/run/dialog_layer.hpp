@@ -25,6 +25,16 @@ struct FileDialogSettings {
   std::string defaultExtension = "exp";  // added to a name typed without one
 };
 
+// Where a processing pass has got to.
+struct ProcessingProgress {
+  int pass = 1;           // 2, 3, ... after each rescaling
+  int reflections = 0;    // corrected so far in this pass
+  int recordsRead = 0;    // read from the input file so far (reading runs ahead)
+  int linesRead = 0;      // the lines those records took
+  double seconds = 0.0;   // since the pass started
+  bool finished = false;  // the pass has ended
+};
+
 class DialogLayer {
  public:
   virtual ~DialogLayer() = default;
@@ -45,6 +55,11 @@ class DialogLayer {
   // the print file: the command line writes it on standard error, the window
   // shows it in its message area.
   virtual void note(std::string_view text) = 0;
+
+  // The progress of the processing loop, for a front end that shows more
+  // than the status line (which shows the reflection's number); at most ten
+  // times a second, and once when a pass ends.
+  virtual void progress(const ProcessingProgress&) {}
 
   // The format box (105) for a reflection file of slot 3 or 4. shownName is
   // the file name as the box shows it, firstLabel the text of radio 1051.

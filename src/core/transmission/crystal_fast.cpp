@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <vector>
 
 #include "transmission/crystal.hpp"
 #include "transmission/exp_lanes.hpp"
@@ -42,30 +43,58 @@ struct LineExponentials {
 // in order, and whether G is 1, 0, or an exponential. A fault at a point
 // stops the paths there; `fault` holds it, and `count` the points before it.
 struct LineGasket {
-  LineArray G{};
+  LineArray G{}, pathI{}, pathD{};
   std::array<bool, kMaxGrid> absorbing{};
-  std::array<GasketPaths, kMaxGrid> paths{};
   int count = 0;
   std::exception_ptr fault;
 
   void find(GasketLine& line, float x, float y, const float* z, const int* code, int n) {
     fault = nullptr;
     for (count = 0; count < n; ++count) {
+      GasketPaths p;
       try {
-        absorbing[count] = line.paths({x, y, z[count]}, code[count], paths[count]) == GasketLine::Kind::Absorbing;
+        absorbing[count] = line.paths({x, y, z[count]}, code[count], p) == GasketLine::Kind::Absorbing;
       } catch (...) {
         fault = std::current_exception();
         return;
       }
-      G[count] = paths[count].G;
+      G[count] = p.G;
+      pathI[count] = p.GPATHI;
+      pathD[count] = p.GPATHD;
     }
   }
   void arguments(float mu, float* arg, int n) const {
-    for (int k = 0; k < n; ++k) arg[k] = -mu * (paths[k].GPATHI + paths[k].GPATHD);
+    const float negMu = -mu;
+    for (int k = 0; k < n; ++k) arg[k] = negMu * (pathI[k] + pathD[k]);
   }
   void exponentials(const float* value, int n) {
     for (int k = 0; k < n; ++k)
       if (absorbing[k]) G[k] = value[k];
+  }
+};
+
+// The medium along a line (ABS_MEDIA at every point): M is 0 where a beam
+// grazes the culets or runs into an opaque gasket, 1 where the path in the
+// medium came out below -0.5 micron (noted, point by point in order), else
+// the exponential of -MUMEDIA times the path.
+struct LineMedium {
+  LineArray M{}, pm{};
+  std::array<bool, kMaxGrid> zero{};
+
+  void paths(const ExperimentState& e, const GasketLine& line, const int* code, const LineGasket& gasket,
+             bool shadows, const float* t, float* arg, int n, std::vector<TransmissionMessage>& messages) {
+    const float planes = line.planeI() + line.planeD();
+    const float negMu = -e.MUMEDIA;
+    for (int k = 0; k < n; ++k) {
+      pm[k] = shadows ? planes - gasket.pathI[k] - gasket.pathD[k] - t[k] : planes - 0.0f - 0.0f - t[k];
+      arg[k] = negMu * pm[k];
+      zero[k] = code[k] == kShadowGrazing || (e.GASKOPAQUE == 1 && code[k] != kShadowNone);
+    }
+    for (int k = 0; k < n; ++k)
+      if (!zero[k] && pm[k] < -0.5f) messages.push_back({TransmissionMessage::Kind::MediumPath, pm[k], {}});
+  }
+  void exponentials(const float* value, int n) {
+    for (int k = 0; k < n; ++k) M[k] = zero[k] ? 0.0f : pm[k] < -0.5f ? 1.0f : value[k];
   }
 };
 
@@ -99,12 +128,13 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
   GasketLine line(e, r);
   LineGasket gasket;
   LineExponentials ex;
+  LineMedium mediumLine;
   std::array<int, kMaxGrid> code{};
-  std::array<MediumFactor::Kind, kMaxGrid> mediumKind{};
   const float negMu = -e.ABSCO;
   const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
-  LineArray ti{}, td{}, t{}, ew{}, w{}, M{};
-  M.fill(1.0f);
+  LineArray ti{}, td{}, t{}, ew{}, w{};
+  const LineArray& M = mediumLine.M;
+  mediumLine.M.fill(1.0f);
   gasket.G.fill(1.0f);
   for (int i = 0; i < nx; ++i) {
     for (int j = 0; j < ny; ++j) {
@@ -140,34 +170,13 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
         reached = gasket.count;
         gasket.arguments(e.GASKETMU, ex.args(kGasket), nz);
       }
-      if (medium) {
-        float* mediumArg = ex.args(kMedium);
-        const float planes = line.planeI() + line.planeD();
-        for (int k = 0; k < reached; ++k) {
-          const GasketPaths none;
-          const GasketPaths& g = shadows ? gasket.paths[k] : none;
-          mediumKind[k] = MediumFactor::Kind::Exp;
-          if (code[k] == kShadowGrazing || (e.GASKOPAQUE == 1 && code[k] != kShadowNone)) {
-            mediumKind[k] = MediumFactor::Kind::Zero;
-            continue;
-          }
-          const float pm = planes - g.GPATHI - g.GPATHD - t[k];
-          if (pm < -0.5f) {
-            out.messages.push_back({TransmissionMessage::Kind::MediumPath, pm, {}});
-            mediumKind[k] = MediumFactor::Kind::One;
-          }
-          mediumArg[k] = -e.MUMEDIA * pm;
-        }
-      }
+      if (medium)
+        mediumLine.paths(e, line, code.data(), gasket, shadows, t.data(), ex.args(kMedium), reached, out.messages);
       if (gasket.fault) std::rethrow_exception(gasket.fault);
 
       ex.take(medium ? kMedium : kGasket, nz);
       if (shadows) gasket.exponentials(ex.values(kGasket), nz);
-      if (medium) {
-        const float* e2 = ex.values(kMedium);
-        for (int k = 0; k < nz; ++k)
-          M[k] = mediumKind[k] == MediumFactor::Kind::Exp ? e2[k] : mediumKind[k] == MediumFactor::Kind::One ? 1.0f : 0.0f;
-      }
+      if (medium) mediumLine.exponentials(ex.values(kMedium), nz);
       const float* e0 = ex.values(kCrystal);
       const LineArray& G = gasket.G;
       for (int k = 0; k < nz; ++k) ew[k] = e0[k] * w[k];
@@ -230,7 +239,7 @@ void filledHoleFast(const ExperimentState& e, const ReflectionBeams& b, Reflecti
         const float L = line.planeI() + line.planeD();
         float* crystalArg = ex.args(kCrystal);
         for (int k = 0; k < nz; ++k) {
-          t[k] = L - gasket.paths[k].GPATHI - gasket.paths[k].GPATHD;
+          t[k] = L - gasket.pathI[k] - gasket.pathD[k];
           crystalArg[k] = negMu * t[k];
         }
         gasket.arguments(e.GASKETMU, ex.args(kGasket), nz);
