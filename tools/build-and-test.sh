@@ -7,8 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev nlohmann-json3-dev qt6-base-dev qt6-svg-dev \
-  fonts-dejavu-core python3-gemmi xvfb dpkg-dev man-db clang libclang-rt-14-dev
+tools/install-deps.sh build-essential cmake libgtest-dev libcli11-dev nlohmann-json3-dev libtbb-dev libbenchmark-dev \
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core python3-gemmi xvfb dpkg-dev man-db clang libclang-rt-14-dev
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_GUI=ON -DKORVEX_TESTS=ON

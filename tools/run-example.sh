@@ -11,7 +11,7 @@ if [ ! -f "examples/$example/command" ]; then
   exit 2
 fi
 
-tools/install-deps.sh build-essential cmake libcli11-dev nlohmann-json3-dev
+tools/install-deps.sh build-essential cmake libcli11-dev nlohmann-json3-dev libtbb-dev
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_GUI=OFF -DKORVEX_TESTS=OFF
 cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target korvex

@@ -37,13 +37,36 @@ fs::path referenceRoot() { return fs::path(KORVEX_SHARED_DIR) / "reference-runs"
 fs::path ownRoot() { return fs::path(KORVEX_SOURCE_DIR) / "tests" / "golden" / "cases"; }
 fs::path exampleRoot() { return fs::path(KORVEX_SOURCE_DIR) / "examples"; }
 
+void checkRun(const fs::path& dir, const std::vector<std::string>& args, bool update);
+
+// The ways a run can do its work, none of which may change a byte of what
+// it writes: every core and the fast kernel (the default), one reflection at
+// a time with the reference kernel (the plain loops), and more threads than
+// the machine has cores.
+const std::vector<std::vector<std::string>> kWaysOfWorking = {
+    {}, {"--threads", "1", "--kernel", "reference"}, {"--threads", "5"}};
+
 // Runs one case folder (command, exit_status, input/, expected/), or one
-// example (command, its input files, expected/).
+// example (command, its input files, expected/); a run in each way of
+// working.
 void checkCase(const fs::path& dir, bool update) {
-  korvex::test::TempDir work;
   const auto words = splitWords(readFile(dir / "command"));
   ASSERT_GE(words.size(), 2u) << "malformed command file";
-  const std::vector<std::string> args(words.begin() + 1, words.end());
+  const bool run = words[1] == "run";
+  for (const auto& way : kWaysOfWorking) {
+    if (update && !way.empty()) break;
+    if (!run && !way.empty()) break;
+    std::vector<std::string> args(words.begin() + 1, words.end());
+    args.insert(args.end(), way.begin(), way.end());
+    std::string shown = "options:";
+    for (const auto& w : way) shown += " " + w;
+    SCOPED_TRACE(shown);
+    checkRun(dir, args, update);
+  }
+}
+
+void checkRun(const fs::path& dir, const std::vector<std::string>& args, bool update) {
+  korvex::test::TempDir work;
   const bool example = !fs::is_directory(dir / "input");
   const fs::path input = example ? dir : dir / "input";
   const auto result = runInFolder(input, work.path(), args);

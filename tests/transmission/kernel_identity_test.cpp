@@ -16,6 +16,7 @@
 #include "model/grid.hpp"
 #include "model/polyhedron.hpp"
 #include "support/test_support.hpp"
+#include "transmission/exp_lanes.hpp"
 #include "transmission/face_search.hpp"
 #include "transmission/reflection_transmission.hpp"
 
@@ -197,6 +198,26 @@ TEST(CrystalKernels, FaceSearchAtEveryWidthTheProcessorHas) {
         }
       }
     }
+  }
+}
+
+TEST(CrystalKernels, ExponentialLanesAtEveryWidthTheProcessorHas) {
+  // A stride through all 2^32 float arguments and the range the program
+  // meets; bench/exp_check.cpp compares every argument.
+  std::vector<float> x;
+  for (std::uint64_t u = 0; u < (std::uint64_t{1} << 32); u += 65521) {
+    const auto b = static_cast<std::uint32_t>(u);
+    float v = 0.0f;
+    std::memcpy(&v, &b, sizeof v);
+    x.push_back(v);
+  }
+  for (int k = 0; k < 20000; ++k) x.push_back(-120.0f * static_cast<float>(k) / 20000.0f);
+  std::vector<float> want(x.size()), got(x.size());
+  for (std::size_t k = 0; k < x.size(); ++k) want[k] = std::exp(x[k]);
+  for (int width : {8, 4, 1}) {
+    if (!expLanesAtWidth(width, x.data(), got.data(), static_cast<int>(x.size()))) continue;
+    for (std::size_t k = 0; k < x.size(); ++k)
+      ASSERT_EQ(bits(got[k]), bits(want[k])) << "width " << width << " exp(" << x[k] << ")";
   }
 }
 
