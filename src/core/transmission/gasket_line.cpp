@@ -8,20 +8,24 @@ namespace korvex {
 
 namespace {
 
-const Vec3& beamOf(const ReflectionBeams& b, GasketBeam beam) {
-  return beam == GasketBeam::Incident ? b.DCI : b.DCD;
-}
-
-std::size_t indexOf(GasketBeam beam) { return beam == GasketBeam::Incident ? 0 : 1; }
+// Heights kept per beam: one per line height of the filled hole's grid.
+constexpr std::size_t kLaddersKept = kMaxGrid;
 
 }  // namespace
 
-GasketLine::GasketLine(const ExperimentState& e, const ReflectionBeams& b) : e_(e), b_(b), grazing_(grazing(b)) {}
+GasketLine::GasketLine(const ExperimentState& e, const ReflectionBeams& b) : e_(e), b_(b), grazing_(grazing(b)) {
+  for (GasketBeam which : {GasketBeam::Incident, GasketBeam::Diffracted}) {
+    Beam& beam = beams_[which == GasketBeam::Incident ? 0 : 1];
+    beam.which = which;
+    beam.d = which == GasketBeam::Incident ? b.DCI : b.DCD;
+    beam.incr = steppingDirection(b, which);
+    beam.a = static_cast<double>(beam.d[0]) * beam.d[0] + static_cast<double>(beam.d[2]) * beam.d[2];
+  }
+}
 
 void GasketLine::start(float x, float y) {
   x_ = x;
   y_ = y;
-  for (Ladder& l : ladders_) l.built = false;
   if (grazing_) return;
   s1_ = toCulet(GasketBeam::Incident, y);
   s2_ = toCulet(GasketBeam::Diffracted, y);
@@ -63,8 +67,8 @@ GasketLine::Kind GasketLine::paths(const Vec3& p, int code, GasketPaths& out) {
   if (code == kShadowNone) return Kind::Clear;
   out.G = 0.0f;
   if (code == kShadowGrazing || e_.GASKOPAQUE == 1) return Kind::Blocked;
-  if (beamCrosses(code, GasketBeam::Incident)) out.GPATHI = pathOf(p, GasketBeam::Incident);
-  if (beamCrosses(code, GasketBeam::Diffracted)) out.GPATHD = pathOf(p, GasketBeam::Diffracted);
+  if (beamCrosses(code, GasketBeam::Incident)) out.GPATHI = pathOf(p, beams_[0]);
+  if (beamCrosses(code, GasketBeam::Diffracted)) out.GPATHD = pathOf(p, beams_[1]);
   return Kind::Absorbing;
 }
 
@@ -74,22 +78,29 @@ GasketPaths GasketLine::gasket(const Vec3& p, int code) {
   return out;
 }
 
-const GasketLine::Ladder& GasketLine::ladder(GasketBeam beam) {
-  Ladder& l = ladders_[indexOf(beam)];
-  if (l.built) return l;
+const GasketLine::Ladder& GasketLine::ladder(Beam& beam) {
+  for (auto l = beam.ladders.rbegin(); l != beam.ladders.rend(); ++l)
+    if (l->y0 == y_ && std::signbit(l->y0) == std::signbit(y_)) return *l;
+  if (beam.ladders.size() == kLaddersKept) beam.ladders.erase(beam.ladders.begin());
+  Ladder& l = beam.ladders.emplace_back();
   // The same float sums as the stepping: y[n + 1] = y[n] + incr * delta.
   const float T = e_.GASKETT;
   const float delta = 0.01f * T;
-  const float step = static_cast<float>(steppingDirection(b_, beam)) * delta;
+  const float step = static_cast<float>(beam.incr) * delta;
+  l.y0 = y_;
   l.y[0] = y_;
-  int n = 0;
-  for (;; ++n) {
-    l.y[static_cast<std::size_t>(n) + 1] = l.y[static_cast<std::size_t>(n)] + step;
-    const float next = l.y[static_cast<std::size_t>(n) + 1];
-    if (next <= -delta || next >= T + delta || n >= kMaxGasketSteps) break;
+  l.s[0] = toCulet(beam.which, y_);
+  for (int n = 0; n + 1 < kRungs; ++n) {
+    const float next = l.y[static_cast<std::size_t>(n)] + step;
+    l.y[static_cast<std::size_t>(n) + 1] = next;
+    l.s[static_cast<std::size_t>(n) + 1] = toCulet(beam.which, next);
+    if (next <= -delta || next >= T + delta || n >= kMaxGasketSteps) {
+      l.last = n;
+      l.complete = true;
+      return l;
+    }
   }
-  l.last = n;
-  l.built = true;
+  l.last = kRungs - 2;
   return l;
 }
 
@@ -104,47 +115,46 @@ const GasketLine::Ladder& GasketLine::ladder(GasketBeam beam) {
 // the step just before. Wherever this reasoning does not hold with room to
 // spare (the point near or beyond the hole's edge, a root beyond the layer,
 // a step too close to the crossing), the steps are searched one by one.
-float GasketLine::pathOf(const Vec3& p, GasketBeam beam) {
-  const Vec3& d = beamOf(b_, beam);
+float GasketLine::pathOf(const Vec3& p, Beam& beam) {
+  const Vec3& d = beam.d;
   const float R = e_.GASKETR;
   const double x = p[0], z = p[2], dx = d[0], dz = d[2], r2 = static_cast<double>(R) * R;
-  const double a = dx * dx + dz * dz;
   const double c = x * x + z * z - (r2 + 0.001);
   const double scale = x * x + z * z + r2;
-  const int incr = steppingDirection(b_, beam);
   const double delta = 0.01 * static_cast<double>(e_.GASKETT);
-  if (!(a > 0.0) || !(c < -1.0e-6 * scale) || !(delta > 0.0))
-    return steppedPathInGasket(e_, b_, p, beam);
+  if (!(beam.a > 0.0) || !(c < -1.0e-6 * scale) || !(delta > 0.0))
+    return steppedPathInGasket(e_, b_, p, beam.which);
 
   // Root s < 0 of a s^2 + b s + c = 0, in the form free of cancellation.
   const double bq = -2.0 * (x * dx + z * dz);
-  const double root = std::sqrt(bq * bq - 4.0 * a * c);
-  const double sc = bq > 0.0 ? (-bq - root) / (2.0 * a) : 2.0 * c / (-bq + root);
-  const double culet = incr > 0 ? static_cast<double>(e_.GASKETT) : 0.0;
+  const double root = std::sqrt(bq * bq - 4.0 * beam.a * c);
+  const double sc = bq > 0.0 ? (-bq - root) / (2.0 * beam.a) : 2.0 * c / (-bq + root);
+  const double culet = beam.incr > 0 ? static_cast<double>(e_.GASKETT) : 0.0;
   const double yc = culet + sc * static_cast<double>(d[1]);
-  const double steps = std::ceil((static_cast<double>(incr) * (yc - static_cast<double>(p[1]))) / delta);
+  const double steps = std::ceil((static_cast<double>(beam.incr) * (yc - static_cast<double>(p[1]))) / delta);
   const Ladder& l = ladder(beam);
-  if (!(steps <= static_cast<double>(l.last))) return steppedPathInGasket(e_, b_, p, beam);
+  if (!(steps <= static_cast<double>(l.last))) return steppedPathInGasket(e_, b_, p, beam.which);
   const int first = steps < 1.0 ? 1 : static_cast<int>(steps);
 
   auto excess = [&](int n) {
-    const float s = toCulet(beam, l.y[static_cast<std::size_t>(n)]);
+    const float s = l.s[static_cast<std::size_t>(n)];
     return exitExcess(p[0] - s * d[0], p[2] - s * d[2], R);
   };
   if (first > 1) {
     // Every earlier step lies further from the crossing; the float test at
     // any of them errs by far less than this margin.
-    const double s0 = std::fabs(static_cast<double>(toCulet(beam, l.y[0])));
+    const double s0 = std::fabs(static_cast<double>(l.s[0]));
     const double mx = std::fabs(x) + s0 * std::fabs(dx), mz = std::fabs(z) + s0 * std::fabs(dz);
     const double margin = 1.0e-5 * (mx * mx + mz * mz + r2);
-    if (!(static_cast<double>(excess(first - 1)) - 0.001 > margin)) return steppedPathInGasket(e_, b_, p, beam);
+    if (!(static_cast<double>(excess(first - 1)) - 0.001 > margin))
+      return steppedPathInGasket(e_, b_, p, beam.which);
   }
   for (int n = first; n <= l.last; ++n) {
-    if (!(excess(n) > 0.001f)) {
-      return std::fabs(l.y[static_cast<std::size_t>(n)] - p[1]) / std::fabs(d[1]);
-    }
+    if (!(excess(n) > 0.001f)) return std::fabs(l.y[static_cast<std::size_t>(n)] - p[1]) / std::fabs(d[1]);
   }
-  return steppedPathInGasket(e_, b_, p, beam);  // never clears: the fault, as the stepping raises it
+  // Never clears within the ladder: the fault, or a longer search, as the
+  // stepping does it.
+  return steppedPathInGasket(e_, b_, p, beam.which);
 }
 
 }  // namespace korvex
