@@ -3,6 +3,7 @@
 // same messages, bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -157,15 +158,23 @@ TEST(CrystalKernels, FastPathGivesTheReferenceBits) {
 
 TEST(CrystalKernels, FaceSearchAtEveryWidthTheProcessorHas) {
   // Plane values of both signs and zero, beams parallel to a face, values
-  // whose quotient lands on 1.0E-5: every width must give the plain loop's
-  // bits (the widths the processor lacks are skipped).
+  // whose quotient lands on 1.0E-5, with and without the model's summary of
+  // the face values: every width must give the plain loop's bits (the widths
+  // the processor lacks are skipped).
   Random rnd;
-  const int nz = 32, nf = 7;
+  constexpr int nz = 32, nf = 7;
+  ExperimentState e;
+  e.NFACES = nf;
   std::vector<float> fd(static_cast<std::size_t>(nz * nf));
   for (int trial = 0; trial < 200; ++trial) {
     for (float& v : fd) {
       const int kind = rnd.integer(0, 9);
       v = kind == 0 ? 0.0f : kind == 1 ? 2.0e-5f : static_cast<float>(rnd.uniform(-500.0, 500.0));
+    }
+    // Some faces negative or positive at every point, as inside a crystal.
+    for (int k = 0; k < nz; ++k) {
+      fd[static_cast<std::size_t>(k)] = -std::fabs(fd[static_cast<std::size_t>(k)]);
+      fd[static_cast<std::size_t>(nz + k)] = std::fabs(fd[static_cast<std::size_t>(nz + k)]);
     }
     std::array<float, nf> doti{}, dotd{};
     for (int n = 0; n < nf; ++n) {
@@ -182,19 +191,23 @@ TEST(CrystalKernels, FaceSearchAtEveryWidthTheProcessorHas) {
         if (std::fabs(dotd[n]) > 1.0e-6f && v / dotd[n] > 1.0e-5f && v / dotd[n] < wantD[k]) wantD[k] = v / dotd[n];
       }
     }
-    for (int width : {4, 8, 16}) {
-      for (int points : {1, 3, 4, 8, 12, 16, 32}) {
+    for (bool summed : {false, true}) {
+      e.fdistMax.clear();
+      e.fdistMin.clear();
+      if (summed) {
+        for (int n = 0; n < nf; ++n) {
+          const auto first = fd.begin() + n * nz;
+          e.fdistMax.push_back(*std::max_element(first, first + nz));
+          e.fdistMin.push_back(*std::min_element(first, first + nz));
+        }
+      }
+      const ExitFaces exitsI = exitFaces(e, doti.data()), exitsD = exitFaces(e, dotd.data());
+      for (int width : {4, 8, 16}) {
         std::array<float, nz> ti{}, td{};
-        // A line of fewer points: the first `points` values of each face.
-        std::vector<float> line(static_cast<std::size_t>(points * nf));
-        for (int n = 0; n < nf; ++n)
-          for (int k = 0; k < points; ++k)
-            line[static_cast<std::size_t>(n * points + k)] = fd[static_cast<std::size_t>(n * nz + k)];
-        if (!nearestFacesAtWidth(width, line.data(), points, nf, doti.data(), dotd.data(), ti.data(), td.data()))
-          continue;
-        for (int k = 0; k < points; ++k) {
-          ASSERT_EQ(bits(ti[k]), bits(wantI[k])) << width << ' ' << points << ' ' << k;
-          ASSERT_EQ(bits(td[k]), bits(wantD[k])) << width << ' ' << points << ' ' << k;
+        if (!nearestFacesAtWidth(width, fd.data(), nz, exitsI, exitsD, ti.data(), td.data())) continue;
+        for (int k = 0; k < nz; ++k) {
+          ASSERT_EQ(bits(ti[k]), bits(wantI[k])) << width << ' ' << summed << ' ' << k;
+          ASSERT_EQ(bits(td[k]), bits(wantD[k])) << width << ' ' << summed << ' ' << k;
         }
       }
     }

@@ -45,6 +45,8 @@ void buildBox(ExperimentState& e, double a, double b, double c, int n, Vec3 cent
   }
   e.NGRID = {n, n, n};
   e.FDIST.assign(static_cast<std::size_t>(n * n * n * 6), 0.0f);
+  e.fdistMax.clear();  // no summary of the face values: every face is searched
+  e.fdistMin.clear();
   for (int i = 0; i < n; ++i) {
     e.XG[i] = static_cast<float>(centre[0] + half[0] * g.x[i]);
     e.WX[i] = static_cast<float>(half[0] * g.w[i]);

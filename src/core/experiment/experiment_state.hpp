@@ -128,6 +128,12 @@ struct ExperimentState {
   // oriented faces: zero or negative inside the crystal. Laid out so that the
   // points of one z-line are contiguous for each face: see fdistIndex.
   std::vector<float> FDIST;
+  // The largest and the smallest value of each face over the grid, filled
+  // with FDIST by the model build (empty when a grid was laid otherwise). A
+  // beam can only leave a point by a face whose value there has the sign of
+  // the beam's product with the face's normal, so these tell the
+  // integration which faces no beam in a given direction can leave by.
+  std::vector<float> fdistMax, fdistMin;
   float VOLUME = 0.0f;  // cubic microns
 
   // --- How the transmission is integrated: 0 on the Gaussian grid, 1 exactly

@@ -2,6 +2,7 @@
 #include "model/grid.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "model/faces.hpp"
 #include "model/gauss_legendre.hpp"
@@ -164,6 +165,15 @@ void setGrid(Run& run) {
         }
       }
     }
+  }
+
+  e.fdistMax.assign(static_cast<std::size_t>(nf), -std::numeric_limits<float>::infinity());
+  e.fdistMin.assign(static_cast<std::size_t>(nf), std::numeric_limits<float>::infinity());
+  const std::size_t line = static_cast<std::size_t>(oz.points);
+  for (std::size_t at = 0; at < e.FDIST.size(); ++at) {
+    const std::size_t f = at / line % static_cast<std::size_t>(nf);
+    e.fdistMax[f] = std::fmax(e.fdistMax[f], e.FDIST[at]);
+    e.fdistMin[f] = std::fmin(e.fdistMin[f], e.FDIST[at]);
   }
 
   e.VOLUME = xVolume(e);

@@ -44,16 +44,23 @@ struct LineExponentials {
 // stops the paths there; `fault` holds it, and `count` the points before it.
 struct LineGasket {
   LineArray G{}, pathI{}, pathD{};
-  std::array<bool, kMaxGrid> absorbing{};
+  std::array<int, kMaxGrid> absorbing{};  // 1 where G is an exponential
   int count = 0;
   std::exception_ptr fault;
 
   void find(GasketLine& line, float x, float y, const float* z, const int* code, int n) {
     fault = nullptr;
     for (count = 0; count < n; ++count) {
+      // Most points see the hole clear: no path, G = 1.
+      if (code[count] == kShadowNone) {
+        absorbing[count] = 0;
+        G[count] = 1.0f;
+        pathI[count] = pathD[count] = 0.0f;
+        continue;
+      }
       GasketPaths p;
       try {
-        absorbing[count] = line.paths({x, y, z[count]}, code[count], p) == GasketLine::Kind::Absorbing;
+        absorbing[count] = line.paths({x, y, z[count]}, code[count], p) == GasketLine::Kind::Absorbing ? 1 : 0;
       } catch (...) {
         fault = std::current_exception();
         return;
@@ -68,8 +75,10 @@ struct LineGasket {
     for (int k = 0; k < n; ++k) arg[k] = negMu * (pathI[k] + pathD[k]);
   }
   void exponentials(const float* value, int n) {
-    for (int k = 0; k < n; ++k)
-      if (absorbing[k]) G[k] = value[k];
+    for (int k = 0; k < n; ++k) {
+      const float v = value[k], g = G[k];
+      G[k] = absorbing[k] != 0 ? v : g;
+    }
   }
 };
 
@@ -79,22 +88,38 @@ struct LineGasket {
 // the exponential of -MUMEDIA times the path.
 struct LineMedium {
   LineArray M{}, pm{};
-  std::array<bool, kMaxGrid> zero{};
+  LineArray way{};  // each point's way to the culets outside the gasket
+  std::array<int, kMaxGrid> zero{};  // 1 where M is 0 (ints, so that the loops run several points at a time)
 
   void paths(const ExperimentState& e, const GasketLine& line, const int* code, const LineGasket& gasket,
              bool shadows, const float* t, float* arg, int n, std::vector<TransmissionMessage>& messages) {
     const float planes = line.planeI() + line.planeD();
     const float negMu = -e.MUMEDIA;
-    for (int k = 0; k < n; ++k) {
-      pm[k] = shadows ? planes - gasket.pathI[k] - gasket.pathD[k] - t[k] : planes - 0.0f - 0.0f - t[k];
-      arg[k] = negMu * pm[k];
-      zero[k] = code[k] == kShadowGrazing || (e.GASKOPAQUE == 1 && code[k] != kShadowNone);
+    const bool opaque = e.GASKOPAQUE == 1;
+    if (shadows) {
+      for (int k = 0; k < n; ++k) way[k] = planes - gasket.pathI[k] - gasket.pathD[k];
+    } else {
+      for (int k = 0; k < n; ++k) way[k] = planes - 0.0f - 0.0f;
     }
-    for (int k = 0; k < n; ++k)
-      if (!zero[k] && pm[k] < -0.5f) messages.push_back({TransmissionMessage::Kind::MediumPath, pm[k], {}});
+    int faults = 0;
+    for (int k = 0; k < n; ++k) {
+      const float path = way[k] - t[k];
+      pm[k] = path;
+      arg[k] = negMu * path;
+      zero[k] = (code[k] == kShadowGrazing) | (opaque & (code[k] != kShadowNone));
+      faults |= path < -0.5f ? 1 : 0;
+    }
+    if (faults != 0) {
+      for (int k = 0; k < n; ++k)
+        if (!zero[k] && pm[k] < -0.5f) messages.push_back({TransmissionMessage::Kind::MediumPath, pm[k], {}});
+    }
   }
   void exponentials(const float* value, int n) {
-    for (int k = 0; k < n; ++k) M[k] = zero[k] ? 0.0f : pm[k] < -0.5f ? 1.0f : value[k];
+    for (int k = 0; k < n; ++k) {
+      const float v = value[k];
+      const float m = pm[k] < -0.5f ? 1.0f : v;
+      M[k] = zero[k] != 0 ? 0.0f : m;
+    }
   }
 };
 
@@ -125,6 +150,9 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
     dotd[n] = e.FACE[n][0] * r.DCD[0] + e.FACE[n][1] * r.DCD[1] + e.FACE[n][2] * r.DCD[2];
   }
 
+  const ExitFaces incidentExits = exitFaces(e, doti.data());
+  const ExitFaces diffractedExits = exitFaces(e, dotd.data());
+
   GasketLine line(e, r);
   LineGasket gasket;
   LineExponentials ex;
@@ -132,13 +160,15 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
   std::array<int, kMaxGrid> code{};
   const float negMu = -e.ABSCO;
   const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
-  LineArray ti{}, td{}, t{}, ew{}, w{};
+  // Per point of the line: the paths to the surface and their sum, the
+  // weight, and the terms of the sums.
+  LineArray ti{}, td{}, t{}, w{}, ew{}, tew{}, wG{}, wM{}, ewGM{};
   const LineArray& M = mediumLine.M;
   mediumLine.M.fill(1.0f);
   gasket.G.fill(1.0f);
   for (int i = 0; i < nx; ++i) {
     for (int j = 0; j < ny; ++j) {
-      nearestFaces(&e.FDIST[fdistIndex(e, i, j, 0, 0)], nz, nf, doti.data(), dotd.data(), ti.data(), td.data());
+      nearestFaces(&e.FDIST[fdistIndex(e, i, j, 0, 0)], nz, incidentExits, diffractedExits, ti.data(), td.data());
       const float wxy = e.WX[i] * e.WY[i][j];
       const auto& wz = e.WZ[i][j];
       float* crystalArg = ex.args(kCrystal);
@@ -151,9 +181,12 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
       if (crystalOnly) {
         ex.take(kCrystal, nz);
         const float* e0 = ex.values(kCrystal);
-        for (int k = 0; k < nz; ++k) ew[k] = e0[k] * w[k];
         for (int k = 0; k < nz; ++k) {
-          tr.SUMTP = tr.SUMTP - t[k] * ew[k];
+          ew[k] = e0[k] * w[k];
+          tew[k] = t[k] * ew[k];
+        }
+        for (int k = 0; k < nz; ++k) {
+          tr.SUMTP = tr.SUMTP - tew[k];
           tr.TXTAL = tr.TXTAL + ew[k];
         }
         continue;
@@ -177,15 +210,22 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
       ex.take(medium ? kMedium : kGasket, nz);
       if (shadows) gasket.exponentials(ex.values(kGasket), nz);
       if (medium) mediumLine.exponentials(ex.values(kMedium), nz);
+      // The terms of every sum first, then the sums in point order.
       const float* e0 = ex.values(kCrystal);
       const LineArray& G = gasket.G;
-      for (int k = 0; k < nz; ++k) ew[k] = e0[k] * w[k];
       for (int k = 0; k < nz; ++k) {
-        tr.SUMTP = tr.SUMTP - t[k] * ew[k];
+        ew[k] = e0[k] * w[k];
+        tew[k] = t[k] * ew[k];
+        wG[k] = w[k] * G[k];
+        wM[k] = w[k] * M[k];
+        ewGM[k] = ew[k] * G[k] * M[k];
+      }
+      for (int k = 0; k < nz; ++k) {
+        tr.SUMTP = tr.SUMTP - tew[k];
         tr.TXTAL = tr.TXTAL + ew[k];
-        if (shadows) tr.TGAS = tr.TGAS + w[k] * G[k];
-        if (medium) tr.TMED = tr.TMED + w[k] * M[k];
-        tr.TRANS = tr.TRANS + ew[k] * G[k] * M[k];
+        if (shadows) tr.TGAS = tr.TGAS + wG[k];
+        if (medium) tr.TMED = tr.TMED + wM[k];
+        tr.TRANS = tr.TRANS + ewGM[k];
       }
     }
   }

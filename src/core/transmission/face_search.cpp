@@ -4,13 +4,11 @@
 // and the choice is made once, from what the processor reports.
 #include "transmission/face_search.hpp"
 
-#include <immintrin.h>
-
 #include <cmath>
 #include <cstring>
 
-// The vector helpers pass vectors by value but are inlined into functions of
-// their own instruction set, so no call ever uses the vector ABI.
+// The vector helpers return vectors by value but are inlined into functions
+// of their own instruction set, so no call ever uses the vector ABI.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace korvex {
@@ -23,19 +21,15 @@ constexpr float kNearest = 1.0e-5f;   // distances at or below are ignored
 template <int W>
 struct Lanes {
   typedef float F __attribute__((vector_size(W * sizeof(float))));
-  typedef int I __attribute__((vector_size(W * sizeof(int))));
 };
 
 namespace sse2 {
-inline bool anyLane(Lanes<4>::I m) { return _mm_movemask_ps(reinterpret_cast<__m128>(m)) != 0; }
 #include "transmission/face_search_lanes.inc"
 }  // namespace sse2
 
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
 namespace avx2 {
-inline bool anyLane(Lanes<4>::I m) { return _mm_movemask_ps(reinterpret_cast<__m128>(m)) != 0; }
-inline bool anyLane(Lanes<8>::I m) { return _mm256_movemask_ps(reinterpret_cast<__m256>(m)) != 0; }
 #include "transmission/face_search_lanes.inc"
 }  // namespace avx2
 #pragma GCC pop_options
@@ -43,17 +37,11 @@ inline bool anyLane(Lanes<8>::I m) { return _mm256_movemask_ps(reinterpret_cast<
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512vl,avx2,fma")
 namespace avx512 {
-inline bool anyLane(Lanes<4>::I m) { return _mm_movemask_ps(reinterpret_cast<__m128>(m)) != 0; }
-inline bool anyLane(Lanes<8>::I m) { return _mm256_movemask_ps(reinterpret_cast<__m256>(m)) != 0; }
-inline bool anyLane(Lanes<16>::I m) {
-  const __m512i v = reinterpret_cast<__m512i>(m);
-  return _mm512_test_epi32_mask(v, v) != 0;
-}
 #include "transmission/face_search_lanes.inc"
 }  // namespace avx512
 #pragma GCC pop_options
 
-using Search = void (*)(const float*, int, int, const float*, const float*, float*, float*);
+using Search = void (*)(const float*, int, const ExitFaces&, const ExitFaces&, float*, float*);
 
 struct Choice {
   Search search;
@@ -77,18 +65,35 @@ const Choice& chosen() {
 
 }  // namespace
 
-void nearestFaces(const float* fdLine, int nz, int nfaces, const float* doti, const float* dotd, float* ti,
+ExitFaces exitFaces(const ExperimentState& e, const float* dots) {
+  ExitFaces out;
+  const bool summed = e.fdistMax.size() == static_cast<std::size_t>(e.NFACES) &&
+                      e.fdistMin.size() == static_cast<std::size_t>(e.NFACES);
+  for (int n = 0; n < e.NFACES; ++n) {
+    const float dot = dots[n];
+    if (!(std::fabs(dot) > kParallel)) continue;
+    if (summed && !(dot > 0.0f ? e.fdistMax[static_cast<std::size_t>(n)] > 0.0f
+                               : e.fdistMin[static_cast<std::size_t>(n)] < 0.0f))
+      continue;
+    out.face[static_cast<std::size_t>(out.count)] = n;
+    out.dot[static_cast<std::size_t>(out.count)] = dot;
+    ++out.count;
+  }
+  return out;
+}
+
+void nearestFaces(const float* fdLine, int nz, const ExitFaces& incident, const ExitFaces& diffracted, float* ti,
                   float* td) {
-  chosen().search(fdLine, nz, nfaces, doti, dotd, ti, td);
+  chosen().search(fdLine, nz, incident, diffracted, ti, td);
 }
 
 int faceSearchWidth() { return chosen().width; }
 
-bool nearestFacesAtWidth(int width, const float* fdLine, int nz, int nfaces, const float* doti, const float* dotd,
-                         float* ti, float* td) {
+bool nearestFacesAtWidth(int width, const float* fdLine, int nz, const ExitFaces& incident,
+                         const ExitFaces& diffracted, float* ti, float* td) {
   const Choice c = choose(width);
   if (c.width != width) return false;
-  c.search(fdLine, nz, nfaces, doti, dotd, ti, td);
+  c.search(fdLine, nz, incident, diffracted, ti, td);
   return true;
 }
 

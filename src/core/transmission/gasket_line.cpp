@@ -20,6 +20,7 @@ GasketLine::GasketLine(const ExperimentState& e, const ReflectionBeams& b) : e_(
     beam.d = which == GasketBeam::Incident ? b.DCI : b.DCD;
     beam.incr = steppingDirection(b, which);
     beam.a = static_cast<double>(beam.d[0]) * beam.d[0] + static_cast<double>(beam.d[2]) * beam.d[2];
+    beam.ladders.reserve(kLaddersKept);
   }
 }
 
@@ -79,10 +80,11 @@ GasketPaths GasketLine::gasket(const Vec3& p, int code) {
 }
 
 const GasketLine::Ladder& GasketLine::ladder(Beam& beam) {
-  for (auto l = beam.ladders.rbegin(); l != beam.ladders.rend(); ++l)
-    if (l->y0 == y_ && std::signbit(l->y0) == std::signbit(y_)) return *l;
-  if (beam.ladders.size() == kLaddersKept) beam.ladders.erase(beam.ladders.begin());
-  Ladder& l = beam.ladders.emplace_back();
+  for (const Ladder& l : beam.ladders)
+    if (l.y0 == y_ && std::signbit(l.y0) == std::signbit(y_)) return l;
+  if (beam.ladders.size() < kLaddersKept) beam.ladders.emplace_back();
+  Ladder& l = beam.ladders[beam.next];
+  beam.next = (beam.next + 1) % kLaddersKept;
   // The same float sums as the stepping: y[n + 1] = y[n] + incr * delta.
   const float T = e_.GASKETT;
   const float delta = 0.01f * T;

@@ -59,7 +59,8 @@ class GasketLine {
     Vec3 d{};
     int incr = 1;
     double a = 0.0;  // dx^2 + dz^2
-    std::vector<Ladder> ladders;  // by height, the most recent last
+    std::vector<Ladder> ladders;  // by height, filled in turn
+    std::size_t next = 0;         // the one filled next
   };
 
   float pathOf(const Vec3& p, Beam& beam);
