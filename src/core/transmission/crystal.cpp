@@ -6,15 +6,12 @@
 
 #include "experiment/experiment_state.hpp"
 #include "run/messages.hpp"
+#include "transmission/face_search.hpp"
 #include "transmission/gasket.hpp"
 
 namespace korvex {
 
 namespace {
-
-// Paths of 10000 microns stand for "no exit face found": exp(-mu t) is then
-// practically 0 for any absorbing crystal.
-constexpr float kNoExit = 10000.0f;
 
 constexpr char kNoGrid[] = "INTEGRATION GRID NOT BUILT FOR THE CRYSTAL MODEL";
 
@@ -36,24 +33,15 @@ void korvex(const ExperimentState& e, const ReflectionBeams& r, ReflectionTransm
   TransmissionState& tr = out.factors;
   requireGrid(e, true);
 
-  tr.TXTAL = 0.0f;
-  tr.SUMTP = 0.0f;
-  tr.TRANS = 0.0f;
-  tr.TGAS = 0.0f;
-  tr.TMED = 0.0f;
+  startSums(tr, 0.0f);
   int illum = 1;
   if (e.GASKGIVEN == 1) illum = checkShadow(e, r);
 
-  // Products of each face normal with the two beams, for every reflection:
-  // the paths also feed the medium calculation when the crystal does not
-  // absorb.
   const int nf = e.NFACES;
   std::array<float, kMaxFaces> doti{};
   std::array<float, kMaxFaces> dotd{};
-  for (int n = 0; n < nf; ++n) {
-    doti[n] = e.FACE[n][0] * r.DCI[0] + e.FACE[n][1] * r.DCI[1] + e.FACE[n][2] * r.DCI[2];
-    dotd[n] = e.FACE[n][0] * r.DCD[0] + e.FACE[n][1] * r.DCD[1] + e.FACE[n][2] * r.DCD[2];
-  }
+  faceProducts(e, r.DCI, doti.data());
+  faceProducts(e, r.DCD, dotd.data());
 
   const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
   std::array<float, kMaxGrid> ti{};
@@ -107,30 +95,14 @@ void korvex(const ExperimentState& e, const ReflectionBeams& r, ReflectionTransm
     }
   }
 
-  tr.TRANS = tr.TRANS / e.VOLUME;
-  if (e.CRYSABS == 1) {
-    tr.TXTAL = tr.TXTAL / e.VOLUME;
-    tr.SUMTP = tr.SUMTP / e.VOLUME;
-  } else {
-    tr.TXTAL = 1.0f;
-    tr.SUMTP = 1.0f;
-  }
-  // In air the gasket and medium sums are left as summed (they are not used).
-  if (e.DACTYPE != 0) {
-    tr.TGAS = illum == 1 ? 1.0f : tr.TGAS / e.VOLUME;
-    tr.TMED = e.MEDIAABS == 1 ? tr.TMED / e.VOLUME : 1.0f;
-  }
+  finishPolyhedronSums(e, illum, tr);
 }
 
 void korvexFillg(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out) {
   TransmissionState& tr = out.factors;
   requireGrid(e, false);
 
-  tr.TXTAL = 0.0f;
-  tr.SUMTP = 0.0f;
-  tr.TRANS = 0.0f;
-  tr.TGAS = 0.0f;
-  tr.TMED = 1.0f;
+  startSums(tr, 1.0f);
 
   const int nx = e.NGRID[0], ny = e.NGRID[1], nz = e.NGRID[2];
   for (int i = 0; i < nx; ++i) {
@@ -161,6 +133,25 @@ void korvexFillg(const ExperimentState& e, const ReflectionBeams& b, ReflectionT
     }
   }
 
+  finishFilledHoleSums(e, tr);
+}
+
+void faceProducts(const ExperimentState& e, const Vec3& beam, float* dots) {
+  for (int n = 0; n < e.NFACES; ++n)
+    dots[n] = e.FACE[n][0] * beam[0] + e.FACE[n][1] * beam[1] + e.FACE[n][2] * beam[2];
+}
+
+void startSums(TransmissionState& tr, float tmed) {
+  tr.TXTAL = 0.0f;
+  tr.SUMTP = 0.0f;
+  tr.TRANS = 0.0f;
+  tr.TGAS = 0.0f;
+  tr.TMED = tmed;
+}
+
+namespace {
+
+void finishCrystalSums(const ExperimentState& e, TransmissionState& tr) {
   if (e.CRYSABS == 1) {
     tr.TXTAL = tr.TXTAL / e.VOLUME;
     tr.SUMTP = tr.SUMTP / e.VOLUME;
@@ -168,6 +159,21 @@ void korvexFillg(const ExperimentState& e, const ReflectionBeams& b, ReflectionT
     tr.TXTAL = 1.0f;
     tr.SUMTP = 1.0f;
   }
+}
+
+}  // namespace
+
+void finishPolyhedronSums(const ExperimentState& e, int illum, TransmissionState& tr) {
+  tr.TRANS = tr.TRANS / e.VOLUME;
+  finishCrystalSums(e, tr);
+  if (e.DACTYPE != 0) {
+    tr.TGAS = illum == 1 ? 1.0f : tr.TGAS / e.VOLUME;
+    tr.TMED = e.MEDIAABS == 1 ? tr.TMED / e.VOLUME : 1.0f;
+  }
+}
+
+void finishFilledHoleSums(const ExperimentState& e, TransmissionState& tr) {
+  finishCrystalSums(e, tr);
   tr.TGAS = tr.TGAS / e.VOLUME;
   tr.TRANS = tr.TRANS / e.VOLUME;
 }

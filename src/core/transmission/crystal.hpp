@@ -27,4 +27,15 @@ void korvexFillg(const ExperimentState& e, const ReflectionBeams& b, ReflectionT
 // Refuses a grid that was not built for the model (a fatal error).
 void requireGrid(const ExperimentState& e, bool withFaces);
 
+// What both kernels share: the products of the face normals with a beam
+// (formed for every reflection, whether or not the crystal absorbs: the
+// paths also feed the medium), the sums at their start (TMED as given),
+// and the sums turned into factors at the end.
+void faceProducts(const ExperimentState& e, const Vec3& beam, float* dots);
+void startSums(TransmissionState& tr, float tmed);
+// For a polyhedron; illum is CHECK_SHADOW's answer (1 when no corner is
+// shadowed). In air the gasket and medium sums are left as summed.
+void finishPolyhedronSums(const ExperimentState& e, int illum, TransmissionState& tr);
+void finishFilledHoleSums(const ExperimentState& e, TransmissionState& tr);
+
 }  // namespace korvex

@@ -129,11 +129,7 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
   TransmissionState& tr = out.factors;
   requireGrid(e, true);
 
-  tr.TXTAL = 0.0f;
-  tr.SUMTP = 0.0f;
-  tr.TRANS = 0.0f;
-  tr.TGAS = 0.0f;
-  tr.TMED = 0.0f;
+  startSums(tr, 0.0f);
   int illum = 1;
   if (e.GASKGIVEN == 1) illum = checkShadow(e, r);
   const bool shadows = illum != 1;
@@ -142,13 +138,10 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
   // term of TXTAL times 1 times 1: the two sums are the same sum.
   const bool crystalOnly = !shadows && !medium;
 
-  const int nf = e.NFACES;
   std::array<float, kMaxFaces> doti{};
   std::array<float, kMaxFaces> dotd{};
-  for (int n = 0; n < nf; ++n) {
-    doti[n] = e.FACE[n][0] * r.DCI[0] + e.FACE[n][1] * r.DCI[1] + e.FACE[n][2] * r.DCI[2];
-    dotd[n] = e.FACE[n][0] * r.DCD[0] + e.FACE[n][1] * r.DCD[1] + e.FACE[n][2] * r.DCD[2];
-  }
+  faceProducts(e, r.DCI, doti.data());
+  faceProducts(e, r.DCD, dotd.data());
 
   const ExitFaces incidentExits = exitFaces(e, doti.data());
   const ExitFaces diffractedExits = exitFaces(e, dotd.data());
@@ -230,30 +223,14 @@ void polyhedronFast(const ExperimentState& e, const ReflectionBeams& r, Reflecti
     }
   }
   if (crystalOnly) tr.TRANS = tr.TXTAL;
-
-  tr.TRANS = tr.TRANS / e.VOLUME;
-  if (e.CRYSABS == 1) {
-    tr.TXTAL = tr.TXTAL / e.VOLUME;
-    tr.SUMTP = tr.SUMTP / e.VOLUME;
-  } else {
-    tr.TXTAL = 1.0f;
-    tr.SUMTP = 1.0f;
-  }
-  if (e.DACTYPE != 0) {
-    tr.TGAS = illum == 1 ? 1.0f : tr.TGAS / e.VOLUME;
-    tr.TMED = e.MEDIAABS == 1 ? tr.TMED / e.VOLUME : 1.0f;
-  }
+  finishPolyhedronSums(e, illum, tr);
 }
 
 void filledHoleFast(const ExperimentState& e, const ReflectionBeams& b, ReflectionTransmission& out) {
   TransmissionState& tr = out.factors;
   requireGrid(e, false);
 
-  tr.TXTAL = 0.0f;
-  tr.SUMTP = 0.0f;
-  tr.TRANS = 0.0f;
-  tr.TGAS = 0.0f;
-  tr.TMED = 1.0f;
+  startSums(tr, 1.0f);
 
   // Beams nearly parallel to the culets obscure every point: nothing is
   // summed (the points still count in VOLUME).
@@ -303,15 +280,7 @@ void filledHoleFast(const ExperimentState& e, const ReflectionBeams& b, Reflecti
     }
   }
 
-  if (e.CRYSABS == 1) {
-    tr.TXTAL = tr.TXTAL / e.VOLUME;
-    tr.SUMTP = tr.SUMTP / e.VOLUME;
-  } else {
-    tr.TXTAL = 1.0f;
-    tr.SUMTP = 1.0f;
-  }
-  tr.TGAS = tr.TGAS / e.VOLUME;
-  tr.TRANS = tr.TRANS / e.VOLUME;
+  finishFilledHoleSums(e, tr);
 }
 
 }  // namespace korvex
