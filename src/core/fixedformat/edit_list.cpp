@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 
 namespace korvex::ff {
 
@@ -273,6 +275,44 @@ std::string formatInt(long long value, int width) {
   return std::string(w - s.size(), ' ') + s;
 }
 
+namespace {
+
+// The significant bits of 5^d, d = 0..7.
+constexpr int kFivePowerBits[8] = {1, 3, 5, 7, 10, 12, 14, 17};
+
+// The fixed-point digits of a >= 0 with `decimals` decimals, correctly
+// rounded from a's binary value, ties to even, as std::to_chars writes them:
+// worked out in integers when a times 10^decimals is exact in a double (a
+// value with at most 36 significant bits and at most 7 decimals, below
+// 2^53), which is every float the program writes. Returns false otherwise.
+bool exactFixedDigits(double a, int decimals, char* out, char*& end) {
+  if (decimals < 0 || decimals > 7 || !(a < 9.0e15)) return false;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &a, sizeof bits);
+  const std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  if ((bits >> 52) == 0 && mantissa != 0) return false;  // subnormal
+  const int significant = mantissa == 0 ? 1 : 53 - __builtin_ctzll(mantissa);
+  if (significant + kFivePowerBits[decimals] > 53) return false;
+  std::uint64_t scale = 1;
+  for (int d = 0; d < decimals; ++d) scale *= 10;
+  const double product = a * static_cast<double>(scale);  // exact
+  if (!(product < 9.0e15)) return false;
+  const auto n = static_cast<std::uint64_t>(std::nearbyint(product));
+  end = std::to_chars(out, out + 32, n / scale).ptr;
+  if (decimals > 0) {
+    *end++ = '.';
+    const std::uint64_t fraction = n % scale;
+    char digits[8];
+    char* f = std::to_chars(digits, digits + 8, fraction).ptr;
+    const auto written = static_cast<int>(f - digits);
+    for (int z = written; z < decimals; ++z) *end++ = '0';
+    for (char* c = digits; c != f; ++c) *end++ = *c;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string formatReal(double value, int width, int decimals) {
   const auto w = static_cast<std::size_t>(width);
   auto fit = [w](const std::string& s) {
@@ -288,9 +328,13 @@ std::string formatReal(double value, int width, int decimals) {
   }
   const bool negative = std::signbit(value);
   char buf[400];
-  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals);
-  if (res.ec != std::errc()) return std::string(w, '*');
-  std::string digits(buf, res.ptr);
+  char* end = nullptr;
+  if (!exactFixedDigits(std::fabs(value), decimals, buf, end)) {
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals);
+    if (res.ec != std::errc()) return std::string(w, '*');
+    end = res.ptr;
+  }
+  std::string digits(buf, end);
   if (decimals == 0) digits += '.';
   std::string s = (negative ? "-" : "") + digits;
   if (s.size() > w && digits.size() > 1 && digits[0] == '0' && digits[1] == '.') {
