@@ -27,6 +27,7 @@ GasketLine::GasketLine(const ExperimentState& e, const ReflectionBeams& b) : e_(
 void GasketLine::start(float x, float y) {
   x_ = x;
   y_ = y;
+  for (Beam& beam : beams_) beam.current = nullptr;
   if (grazing_) return;
   s1_ = toCulet(GasketBeam::Incident, y);
   s2_ = toCulet(GasketBeam::Diffracted, y);
@@ -80,10 +81,12 @@ GasketPaths GasketLine::gasket(const Vec3& p, int code) {
 }
 
 const GasketLine::Ladder& GasketLine::ladder(Beam& beam) {
+  if (beam.current != nullptr) return *beam.current;
   for (const Ladder& l : beam.ladders)
-    if (l.y0 == y_ && std::signbit(l.y0) == std::signbit(y_)) return l;
+    if (l.y0 == y_ && std::signbit(l.y0) == std::signbit(y_)) return *(beam.current = &l);
   if (beam.ladders.size() < kLaddersKept) beam.ladders.emplace_back();
   Ladder& l = beam.ladders[beam.next];
+  beam.current = &l;
   beam.next = (beam.next + 1) % kLaddersKept;
   // The same float sums as the stepping: y[n + 1] = y[n] + incr * delta.
   const float T = e_.GASKETT;

@@ -61,6 +61,7 @@ class GasketLine {
     double a = 0.0;  // dx^2 + dz^2
     std::vector<Ladder> ladders;  // by height, filled in turn
     std::size_t next = 0;         // the one filled next
+    const Ladder* current = nullptr;  // the current line's, once looked up
   };
 
   float pathOf(const Vec3& p, Beam& beam);
