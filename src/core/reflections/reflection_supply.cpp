@@ -6,6 +6,7 @@
 #include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
+#include <tbb/task_group.h>
 
 #include "reflections/processing.hpp"
 #include "run/run.hpp"
@@ -16,7 +17,7 @@ namespace {
 
 // Records read ahead per thread: enough to keep every core busy, few enough
 // that the loop's own work (listing, output) waits on little.
-constexpr std::size_t kRecordsPerThread = 32;
+constexpr std::size_t kRecordsPerThread = 128;
 
 bool sameBeams(const ReflectionBeams& a, const ReflectionBeams& b) {
   return a.DCI == b.DCI && a.DCD == b.DCD && a.twoTheta == b.twoTheta;
@@ -28,12 +29,15 @@ int threadsFor(const WorkOptions& options) {
   return options.threads > 0 ? options.threads : tbb::info::default_concurrency();
 }
 
-// As many threads as asked for, even beyond the number of cores.
+// As many threads as asked for, even beyond the number of cores. The next
+// block is computed by the arena's workers while the loop's own thread
+// processes the current one; that thread joins them when it has to wait.
 struct ReflectionSupply::Parallel {
   explicit Parallel(int threads)
       : limit(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads)), arena(threads) {}
   tbb::global_control limit;
   tbb::task_arena arena;
+  tbb::task_group group;
 };
 
 ReflectionSupply::ReflectionSupply(Run& run, TransmissionCache& cache)
@@ -45,13 +49,19 @@ ReflectionSupply::ReflectionSupply(Run& run, TransmissionCache& cache)
   if (threads_ > 1) parallel_ = std::make_unique<Parallel>(threads_);
 }
 
-ReflectionSupply::~ReflectionSupply() = default;
+// A pass that ends early (a rescaling, a fatal error) still waits for the
+// block under way: its tasks read the model and write into ahead_.
+ReflectionSupply::~ReflectionSupply() {
+  if (!computing_) return;
+  try {
+    finishComputing();
+  } catch (...) {  // the pass is over; what the block raised concerns nobody
+  }
+}
 
-
-void ReflectionSupply::fill() {
-  block_.clear();
-  taken_ = 0;
-  while (block_.size() < blockSize_) {
+void ReflectionSupply::fill(Block& block) {
+  block.clear();
+  while (block.size() < blockSize_) {
     int ieof = 0;
     try {
       readReflectionAhead(run_, ieof);
@@ -66,14 +76,27 @@ void ReflectionSupply::fill() {
     Slot slot;
     slot.record = run_.refl;
     slot.place = placed_++;
-    block_.push_back(std::move(slot));
+    block.push_back(std::move(slot));
   }
 }
 
 bool ReflectionSupply::next() {
   if (taken_ == block_.size()) {
-    if (!unreadable_ && !endOfData_) fill();
-    if (taken_ == block_.size()) {
+    taken_ = 0;
+    if (computing_) {
+      finishComputing();
+      std::swap(block_, ahead_);
+    } else if (!unreadable_ && !endOfData_) {
+      fill(block_);
+      if (threads_ > 1) computeNow(block_);
+    } else {
+      block_.clear();
+    }
+    if (threads_ > 1 && !unreadable_ && !endOfData_) {
+      fill(ahead_);
+      startComputing(ahead_);
+    }
+    if (block_.empty()) {
       if (unreadable_) {
         try {
           std::rethrow_exception(unreadable_);
@@ -90,26 +113,21 @@ bool ReflectionSupply::next() {
   return true;
 }
 
+// On one thread the transmission is computed when the loop asks for it.
 const ReflectionTransmission& ReflectionSupply::transmission() {
   Slot& slot = block_[taken_ - 1];
-  if (!slot.known) computeBlock();
+  if (!slot.known) computeNow(block_);
   return slot.transmission;
 }
 
-// Every record of the block the loop will correct (not one it drops as
-// rejected), from the cache where an earlier pass computed it, the rest in
-// parallel.
-void ReflectionSupply::computeBlock() {
+std::vector<ReflectionSupply::Slot*> ReflectionSupply::toCompute(Block& block) {
   const ExperimentState& model = run_.exp;
-  const CrystalKernel kernel = run_.state.work.referenceKernel ? CrystalKernel::Reference : CrystalKernel::Fast;
   std::vector<Slot*> todo;
-  for (std::size_t i = taken_ - 1; i < block_.size(); ++i) {
-    Slot& s = block_[i];
+  for (Slot& s : block) {
     if (s.known || (s.record.CFLAG[1] == 'R' && model.DELREJ == 1)) continue;
-    const ReflectionBeams beams = beamsOf(s.record);
     if (s.place < cache_.entries.size()) {
       const TransmissionCache::Entry& c = cache_.entries[s.place];
-      if (c.filled && sameBeams(c.beams, beams)) {
+      if (c.filled && sameBeams(c.beams, beamsOf(s.record))) {
         s.transmission = c.transmission;
         s.known = true;
         continue;
@@ -117,21 +135,50 @@ void ReflectionSupply::computeBlock() {
     }
     todo.push_back(&s);
   }
+  return todo;
+}
 
-  auto compute = [&](std::size_t i) {
+// The transmissions of `todo`, in parallel when there are threads; each
+// task reads the model only and writes only its own slot.
+void ReflectionSupply::compute(const std::vector<Slot*>& todo) {
+  const ExperimentState& model = run_.exp;
+  const CrystalKernel kernel = run_.state.work.referenceKernel ? CrystalKernel::Reference : CrystalKernel::Fast;
+  auto one = [&todo, &model, kernel](std::size_t i) {
     todo[i]->transmission = reflectionTransmission(model, beamsOf(todo[i]->record), kernel);
   };
   if (threads_ == 1 || todo.size() < 2) {
-    for (std::size_t i = 0; i < todo.size(); ++i) compute(i);
-  } else {
-    parallel_->arena.execute([&] {
-      tbb::parallel_for(tbb::blocked_range<std::size_t>(0, todo.size(), 1), [&](const auto& range) {
-        for (std::size_t i = range.begin(); i != range.end(); ++i) compute(i);
-      });
-    });
+    for (std::size_t i = 0; i < todo.size(); ++i) one(i);
+    return;
   }
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, todo.size(), 1), [&one](const auto& range) {
+    for (std::size_t i = range.begin(); i != range.end(); ++i) one(i);
+  });
+}
 
-  for (Slot* s : todo) {
+void ReflectionSupply::computeNow(Block& block) {
+  const std::vector<Slot*> todo = toCompute(block);
+  if (parallel_)
+    parallel_->arena.execute([&] { compute(todo); });
+  else
+    compute(todo);
+  remember(todo);
+}
+
+void ReflectionSupply::startComputing(Block& block) {
+  aheadTodo_ = toCompute(block);
+  computing_ = true;
+  parallel_->arena.execute([this] { parallel_->group.run([this] { compute(aheadTodo_); }); });
+}
+
+void ReflectionSupply::finishComputing() {
+  computing_ = false;
+  parallel_->arena.execute([this] { parallel_->group.wait(); });
+  remember(aheadTodo_);
+}
+
+// The slots computed are known, and kept for a later pass.
+void ReflectionSupply::remember(const std::vector<Slot*>& done) {
+  for (Slot* s : done) {
     s->known = true;
     if (cache_.entries.size() <= s->place) cache_.entries.resize(s->place + 1);
     cache_.entries[s->place] = {true, beamsOf(s->record), s->transmission};

@@ -1,7 +1,9 @@
 // The records of one processing pass, read ahead of the processing loop in
-// blocks, with the transmissions of a block computed on all cores at once;
-// the loop takes them one at a time in file order, so everything it writes
-// is what reading and computing one reflection at a time would give. A
+// blocks, with the transmissions of a block computed on all cores at once,
+// and those of the next block already under way while the loop works
+// through this one; the loop takes them one at a time in file order, so
+// everything it writes is what reading and computing one reflection at a
+// time would give. A
 // transmission already computed in an earlier pass (before a rescaling) is
 // taken again rather than computed again: it does not depend on the scale.
 #pragma once
@@ -56,8 +58,16 @@ class ReflectionSupply {
     ReflectionTransmission transmission;
     bool known = false;
   };
-  void fill();
-  void computeBlock();
+  using Block = std::vector<Slot>;
+  void fill(Block& block);
+  // The slots of a block the loop will correct and no earlier pass has
+  // computed (the others are taken from the cache here).
+  std::vector<Slot*> toCompute(Block& block);
+  void compute(const std::vector<Slot*>& todo);
+  void computeNow(Block& block);
+  void startComputing(Block& block);
+  void finishComputing();
+  void remember(const std::vector<Slot*>& done);
 
   struct Parallel;
 
@@ -65,7 +75,10 @@ class ReflectionSupply {
   TransmissionCache& cache_;
   int threads_;
   std::size_t blockSize_;
-  std::vector<Slot> block_;
+  Block block_;             // the block handed out now
+  Block ahead_;             // the next, its transmissions under way
+  bool computing_ = false;  // ahead_ is being computed
+  std::vector<Slot*> aheadTodo_;  // its slots being computed
   std::size_t taken_ = 0;   // slots of the block handed out
   std::size_t placed_ = 0;  // records read in this pass
   bool endOfData_ = false;
