@@ -10,28 +10,13 @@
 #include <string_view>
 
 #include "files/file_error.hpp"
-#include "run/dialog_layer.hpp"
 #include "run/messages.hpp"
 #include "run/run.hpp"
+#include "run/silent_dialog.hpp"
 
 namespace korvex::fuzz {
 
-class SilentDialog : public DialogLayer {
- public:
-  void setText(int, std::string_view) override {}
-  void setEnabled(int, bool) override {}
-  void redraw() override {}
-  void fatalBox(std::string_view message) override { fatal = std::string(message); }
-  void warningBox(std::string_view) override {}
-  void note(std::string_view) override {}
-  std::optional<int> formatBox(int, std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::filesystem::path> fileDialog(const FileDialogSettings&, std::string&) override {
-    return std::nullopt;
-  }
-  void viewFile(const std::filesystem::path&) override {}
-
-  std::string fatal;  // the text of the last fatal box
-};
+using korvex::SilentDialog;
 
 struct FuzzRun {
   FuzzRun() : run(dialog) {
