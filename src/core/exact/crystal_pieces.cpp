@@ -120,14 +120,7 @@ bool PieceCutter::cutBy(const ConvexPolyhedron& from, const std::vector<Plane>& 
 }
 
 PathMoments piecePathMoments(const Piece& piece, double mu) {
-  PathMoments sum;
-  forEachTetrahedron(piece.body, [&](V3 a, V3 b, V3 c, V3 d, double volume) {
-    const PathMoments m =
-        tetrahedronPathMoments(volume, {piece.path(a), piece.path(b), piece.path(c), piece.path(d)}, mu);
-    sum.transmitted += m.transmitted;
-    sum.pathWeighted += m.pathWeighted;
-  });
-  return sum;
+  return polyhedronPathMoments(piece.body, piece.linearPath(), mu);
 }
 
 PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter) {

@@ -14,6 +14,7 @@
 
 #include "exact/convex_polyhedron.hpp"
 #include "exact/divided_difference.hpp"
+#include "exact/polyhedron_moments.hpp"
 
 namespace korvex::exact {
 
@@ -44,6 +45,10 @@ struct Piece {
   ExitFace incident;    // exit of the reversed incident beam
   ExitFace diffracted;  // exit of the diffracted beam
   double path(V3 p) const { return incident.path(p) + diffracted.path(p); }
+  LinearPath linearPath() const {
+    return {(1.0 / incident.cosine) * incident.plane.n + (1.0 / diffracted.cosine) * diffracted.plane.n,
+            incident.plane.d / incident.cosine + diffracted.plane.d / diffracted.cosine};
+  }
 };
 
 // Cuts the crystal into pieces for beams u (reversed incident) and v
