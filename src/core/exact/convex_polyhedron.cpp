@@ -50,15 +50,21 @@ Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps,
 
   // Room for the result: each face crosses the plane on at most two edges,
   // so there are at most as many new vertices as faces.
+  // The result is formed in the cutter's own arrays, which only grow, and
+  // copied out at the end: `out` is never filled with zeros to be
+  // overwritten.
   const std::size_t nf = in.faces.size();
   const std::size_t maxVertices = nv + nf;
-  out.vertices.resize(maxVertices);
-  out.loops.resize(in.loops.size() + 2 * nf + maxVertices);
-  out.faces.resize(nf + 1);
-  onPlane_.resize(maxVertices);
-  capNext_.resize(maxVertices);
-  V3* ov = out.vertices.data();
-  int* loops = out.loops.data();
+  const auto atLeast = [](auto& v, std::size_t n) {
+    if (v.size() < n) v.resize(n);
+  };
+  atLeast(vertices_, maxVertices);
+  atLeast(loops_, in.loops.size() + 2 * nf + maxVertices);
+  atLeast(faces_, nf + 1);
+  atLeast(onPlane_, maxVertices);
+  atLeast(capNext_, maxVertices);
+  V3* ov = vertices_.data();
+  int* loops = loops_.data();
   char* onPlane = onPlane_.data();
   int* capNext = capNext_.data();
   std::size_t vn = 0, ln = 0, fn = 0;
@@ -97,10 +103,12 @@ Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps,
     const int* loop = in.loops.data() + face.first;
     const std::size_t first = ln;
     int a = loop[face.count - 1];
+    bool reached = false;  // a corner on the plane or beyond it
     for (int k = 0; k < face.count; ++k) {
       const int b = loop[k];
       if (side[a] * side[b] < 0) loops[ln++] = pointOnEdge(a, b);
       if (side[b] >= 0) loops[ln++] = index[b];
+      reached = reached || side[b] <= 0;
       a = b;
     }
     const int count = static_cast<int>(ln - first);
@@ -108,7 +116,9 @@ Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps,
       ln = first;
       continue;
     }
-    out.faces[fn++] = {face.plane, static_cast<int>(first), count, face.tag};
+    faces_[fn++] = {face.plane, static_cast<int>(first), count, face.tag};
+    // Only a face that reaches the plane has edges in it.
+    if (!reached) continue;
     int p = loops[first + static_cast<std::size_t>(count) - 1];
     for (int k = 0; k < count; ++k) {
       const int q = loops[first + static_cast<std::size_t>(k)];
@@ -131,18 +141,18 @@ Cut PlaneCutter::cut(const ConvexPolyhedron& in, const Plane& plane, double eps,
     }
     const int count = static_cast<int>(ln - first);
     if (at == capStart && count >= 3) {
-      out.faces[fn++] = {plane, static_cast<int>(first), count, tag};
+      faces_[fn++] = {plane, static_cast<int>(first), count, tag};
     } else {
       ln = first;
     }
   }
-  out.vertices.resize(vn);
-  out.loops.resize(ln);
-  out.faces.resize(fn);
-  if (out.empty()) {
+  if (fn < 4) {
     out.clear();
     return Cut::Empty;
   }
+  out.vertices.assign(vertices_.begin(), vertices_.begin() + static_cast<std::ptrdiff_t>(vn));
+  out.loops.assign(loops_.begin(), loops_.begin() + static_cast<std::ptrdiff_t>(ln));
+  out.faces.assign(faces_.begin(), faces_.begin() + static_cast<std::ptrdiff_t>(fn));
   return Cut::Cut;
 }
 

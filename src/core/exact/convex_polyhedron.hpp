@@ -51,6 +51,9 @@ class PlaneCutter {
   std::vector<std::array<int, 3>> made_;  // cut edge (lo, hi) and its new vertex
   std::vector<char> onPlane_;
   std::vector<int> capNext_;  // the cut's face: the vertex after each of its vertices
+  std::vector<V3> vertices_;  // the result as it is formed
+  std::vector<int> loops_;
+  std::vector<ConvexPolyhedron::Face> faces_;
 };
 
 // The face loops run anticlockwise about the face's inward normal, so each

@@ -29,7 +29,8 @@ constexpr double kWeightedLoss = 2e3;
 double edgeDifference(double s, double r, double E, double F) {
   const double h = r - s;
   if (std::fabs(h) > 0.05) return (F - E) / h;
-  return E * (1.0 + h / 2 * (1.0 + h / 3 * (1.0 + h / 4 * (1.0 + h / 5 * (1.0 + h / 6 * (1.0 + h / 7 * (1.0 + h / 8)))))));
+  constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6, c7 = 1.0 / 7, c8 = 1.0 / 8;
+  return E * (1.0 + h * c2 * (1.0 + h * c3 * (1.0 + h * c4 * (1.0 + h * c5 * (1.0 + h * c6 * (1.0 + h * c7 * (1.0 + h * c8)))))));
 }
 
 // An integral with the sum of its terms' magnitudes: its rounding error is
