@@ -53,10 +53,9 @@ void polyhedron(const ExperimentState& e, const Vec3& dci, const Vec3& dcd, Tran
   const double V = m.volume;
   const V3 u = unitOf(dci), v = unitOf(dcd);
   const exact::CellAbsorption a = absorptionOf(e);
-  // Work space of the cuts, one per thread and kept across reflections so
-  // that no cut allocates; nothing in it outlives a cut, so results do not
-  // depend on which thread ran what before.
-  thread_local exact::PieceCutter cutter;
+  // Work space of the cuts, owned by this call and kept across its cuts so
+  // that only the first cuts allocate.
+  exact::PieceCutter cutter;
   double crystal = 0.0, pathWeighted = 0.0;
   const bool cell = e.DACTYPE != 0 && (a.gasket || a.medium);
   if (!cell || grazing(dci, dcd) || (!a.medium && allLit(m.crystal, a, u, v))) {
