@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 
+#include "exact/crystal_moments.hpp"
 #include "exact/crystal_pieces.hpp"
 #include "exact/divided_difference.hpp"
 #include "exact/exact_support.hpp"
@@ -132,6 +133,53 @@ TEST(ExactCrystal, PiecesFillTheCrystal) {
     });
     EXPECT_NEAR(volume, crystal.volume, 1e-11 * crystal.volume) << "trial " << trial << ", " << pieces << " pieces";
   }
+}
+
+TEST(ExactCrystal, SurfacesOfTheRegionsAgreeWithThePieces) {
+  // The crystal's integrals from the regions' surfaces against the same from
+  // solid pieces, over random crystals and beams (some along faces) with
+  // mu x size from 0.001 to 20, and over the beams where a region's path does not change along
+  // the diffracted beam: 2-theta = 0, and faces parallel to the scattering
+  // vector. Those regions, regions of small mu x size, and every region at
+  // mu = 0 go piece by piece.
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<double> logMu(std::log(1e-5), std::log(0.2));
+  PieceCutter cutter;
+  const auto agree = [&](const ExactCrystal& crystal, V3 u, V3 v, double mu) {
+    int byPieces = 0;
+    const PathMoments surface = crystalPathMoments(crystal, u, v, mu, cutter, &byPieces);
+    const PathMoments pieces = piecewisePathMoments(crystal, u, v, mu, cutter);
+    EXPECT_NEAR(surface.transmitted, pieces.transmitted, 1e-10 * pieces.transmitted) << "mu " << mu;
+    EXPECT_NEAR(surface.pathWeighted, pieces.pathWeighted, 1e-10 * pieces.pathWeighted) << "mu " << mu;
+    return byPieces;
+  };
+  int absorbing = 0, absorbingByPieces = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    const auto planes = test::randomCrystalPlanes(rng, 5 + trial % 16);
+    const auto crystal = test::crystalOf(planes);
+    V3 u = test::randomDirection(rng), v = test::randomDirection(rng);
+    if (trial % 4 == 0) {
+      // Beams along faces: shadows of no width.
+      const auto along = [](V3 w, V3 n) { return (1.0 / norm(w - dot(w, n) * n)) * (w - dot(w, n) * n); };
+      u = along(u, planes[0].n);
+      v = along(v, planes[1].n);
+    }
+    const double mu = std::exp(logMu(rng));
+    const int byPieces = agree(crystal, u, v, mu);
+    // From mu = 2 per mm (mu x size about 0.1 and up) the surfaces serve.
+    if (mu >= 2e-3) {
+      ++absorbing;
+      absorbingByPieces += byPieces > 0;
+    }
+  }
+  EXPECT_LE(absorbingByPieces, absorbing / 20);
+
+  const auto box = test::crystalOf(test::boxPlanes(100.0, 60.0, 40.0));
+  const V3 u = unitVector(0.3, -0.5, 0.8);
+  EXPECT_EQ(agree(box, u, -1.0 * u, 0.01), 3);  // 2-theta = 0: each exit face's region
+  // u + v perpendicular to the x faces: the region of the one u leaves by.
+  EXPECT_EQ(agree(box, unitVector(0.6, 0.48, 0.64), unitVector(-0.6, 0.48, 0.64), 0.02), 1);
+  EXPECT_EQ(agree(box, unitVector(0.6, 0.48, 0.64), unitVector(-0.5, 0.5, 0.7), 0.0), -1);
 }
 
 TEST(ExactSphere, PublishedAbsorptionFactorsAndSeries) {

@@ -72,6 +72,7 @@ void PieceCutter::prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Pri
     if (cosine <= kExitCosine) continue;
     Prism& p = prisms[used++];
     p.exit = {face.plane, cosine};
+    p.face = static_cast<int>(f);
     p.sides.clear();
     V3 centroid{};
     for (int k = 0; k < face.count; ++k)
@@ -121,16 +122,6 @@ bool PieceCutter::cutBy(const ConvexPolyhedron& from, const std::vector<Plane>& 
 
 PathMoments piecePathMoments(const Piece& piece, double mu) {
   return polyhedronPathMoments(piece.body, piece.linearPath(), mu);
-}
-
-PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter) {
-  PathMoments sum;
-  cutter.forEachPiece(crystal, u, v, [&](const Piece& piece) {
-    const PathMoments m = piecePathMoments(piece, mu);
-    sum.transmitted += m.transmitted;
-    sum.pathWeighted += m.pathWeighted;
-  });
-  return sum;
 }
 
 }  // namespace korvex::exact

@@ -57,11 +57,18 @@ struct Piece {
 class PieceCutter {
  public:
   template <class F>
-  void forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f);
+  void forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f) {
+    forEachPieceWhere(crystal, u, v, [](int) { return true; }, f);
+  }
+  // The same over the regions of the faces u leaves through for which
+  // keep(face number in the body) holds.
+  template <class Keep, class F>
+  void forEachPieceWhere(const ExactCrystal& crystal, V3 u, V3 v, Keep&& keep, F&& f);
 
  private:
   struct Prism {
     ExitFace exit;
+    int face = -1;  // in the body
     std::vector<Plane> sides;
   };
   void prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Prism>& prisms);
@@ -79,17 +86,21 @@ class PieceCutter {
 };
 
 // Integrals over the crystal of exp(-mu t) and t exp(-mu t), t the total
-// path of both beams: exact, piece by piece and tetrahedron by tetrahedron.
-PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter);
+// path of both beams: exact, piece by piece, over the regions of the faces
+// u leaves through for which keep(face) holds.
+template <class Keep>
+PathMoments piecewisePathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter,
+                                 Keep&& keep);
 
 // The same over one piece.
 PathMoments piecePathMoments(const Piece& piece, double mu);
 
-template <class F>
-void PieceCutter::forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f) {
+template <class Keep, class F>
+void PieceCutter::forEachPieceWhere(const ExactCrystal& crystal, V3 u, V3 v, Keep&& keep, F&& f) {
   prismsAlong(crystal, u, prismsU_);
   prismsAlong(crystal, v, prismsV_);
   for (const Prism& pu : prismsU_) {
+    if (!keep(pu.face)) continue;
     const ConvexPolyhedron* cell = nullptr;
     if (!cutBy(crystal.body, pu.sides, crystal.eps, cell, cellA_, cellB_)) continue;
     for (const Prism& pv : prismsV_) {
@@ -99,6 +110,18 @@ void PieceCutter::forEachPiece(const ExactCrystal& crystal, V3 u, V3 v, F&& f) {
       f(Piece{*piece, pu.exit, pv.exit});
     }
   }
+}
+
+template <class Keep>
+PathMoments piecewisePathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter,
+                                 Keep&& keep) {
+  PathMoments sum;
+  cutter.forEachPieceWhere(crystal, u, v, keep, [&](const Piece& piece) {
+    const PathMoments m = piecePathMoments(piece, mu);
+    sum.transmitted += m.transmitted;
+    sum.pathWeighted += m.pathWeighted;
+  });
+  return sum;
 }
 
 }  // namespace korvex::exact

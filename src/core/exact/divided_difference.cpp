@@ -190,6 +190,10 @@ PathMoments segmentPathMoments(double length, double t0, double t1, double mu) {
   return simplexMoments(length, std::array<double, 2>{t0, t1}, mu);
 }
 
+PathMoments trianglePathMoments(double area, const std::array<double, 3>& t, double mu) {
+  return simplexMoments(2.0 * area, t, mu);
+}
+
 PathMoments tetrahedronPathMoments(double volume, const std::array<double, 4>& t, double mu) {
   return simplexMoments(6.0 * volume, t, mu);
 }

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "exact/cell_cubature.hpp"
+#include "exact/crystal_moments.hpp"
 #include "exact/filled_hole.hpp"
 #include "run/messages.hpp"
 

@@ -22,17 +22,6 @@ constexpr double kFaceLoss = 100.0;
 constexpr double kBodyLoss = 1e4;
 constexpr double kWeightedLoss = 2e3;
 
-// exp[s, r], the mean of exp over a unit segment from s to r, given E = e^s
-// and F = e^r. Close values take the series e^s sum h^k / (k+1)!, whose
-// terms past h^7 / 8! are below 1e-16 for |h| <= 0.05; farther apart the
-// quotient loses at most 2e-16 / |h|.
-double edgeDifference(double s, double r, double E, double F) {
-  const double h = r - s;
-  if (std::fabs(h) > 0.05) return (F - E) / h;
-  constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6, c7 = 1.0 / 7, c8 = 1.0 / 8;
-  return E * (1.0 + h * c2 * (1.0 + h * c3 * (1.0 + h * c4 * (1.0 + h * c5 * (1.0 + h * c6 * (1.0 + h * c7 * (1.0 + h * c8)))))));
-}
-
 // An integral with the sum of its terms' magnitudes: its rounding error is
 // about 1e-16 times `bound`.
 struct Bounded {
@@ -60,7 +49,7 @@ Bounded faceIntegral(const ConvexPolyhedron& p, const ConvexPolyhedron::Face& fa
     int i = loop[face.count - 1];
     for (int k = 0; k < face.count; ++k) {
       const int j = loop[k];
-      const double term = dot(aF, cross(c.y[j] - c.y[i], n)) * edgeDifference(c.s[i], c.s[j], c.e[i], c.e[j]);
+      const double term = dot(aF, cross(c.y[j] - c.y[i], n)) * expMeanOnSegment(c.s[i], c.s[j], c.e[i], c.e[j]);
       sum += term;
       magnitude += std::fabs(term);
       i = j;

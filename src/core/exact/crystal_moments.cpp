@@ -1,0 +1,430 @@
+// The crystal's integrals from the surfaces of the regions of the reversed
+// incident beam's exit faces, cut into polygons by the diffracted beam's
+// exit faces.
+#include "exact/crystal_moments.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "exact/flat_polygon.hpp"
+#include "exact/planar_polygon.hpp"
+
+namespace korvex::exact {
+
+namespace {
+
+// A face counts as an exit face when the beam meets it at more than this
+// cosine, as for the pieces.
+constexpr double kExitCosine = 1e-12;
+// Sizes held in place; a larger crystal is integrated piece by piece.
+constexpr std::size_t kMaxBodyFaces = 64;
+constexpr std::size_t kMaxSides = 192;
+constexpr std::size_t kMaxBodyCorners = 128;
+// A region's surface sum is kept while the sum of its terms' magnitudes is
+// at most this many times its value (rounding errors below 1e-10).
+constexpr double kRegionLoss = 1e5;
+constexpr double kWeightedRegionLoss = 1e5;
+// A region whose own sum would lose more is kept while its bound is at most
+// this many times the sum of the regions kept.
+constexpr double kSmallRegionLoss = 1e4;
+// Regions whose rate c_F is below this are integrated piece by piece.
+constexpr double kSmallestRate = 1e-6;
+
+// A rectangle in a plane across a beam, holding the shadows of points.
+struct Box2 {
+  double lo1, hi1, lo2, hi2;  // set by empty() before use
+  static Box2 empty() { return {1e300, -1e300, 1e300, -1e300}; }
+  void hold(double a, double b) {
+    lo1 = a < lo1 ? a : lo1;
+    hi1 = a > hi1 ? a : hi1;
+    lo2 = b < lo2 ? b : lo2;
+    hi2 = b > hi2 ? b : hi2;
+  }
+  // Whether the two overlap or come within eps of each other (a face
+  // along the beam casts a shadow of no width).
+  bool meets(const Box2& o, double eps) const {
+    return lo1 <= o.hi1 + eps && o.lo1 <= hi1 + eps && lo2 <= o.hi2 + eps && o.lo2 <= hi2 + eps;
+  }
+};
+
+// The faces of the crystal as one beam w sees them: cosines -n.w, the
+// boxes of their shadows along w, and for each face it leaves by the planes
+// along w through the edges it shares with other exit faces, each facing
+// into the face's column.
+struct BeamFaces {
+  V3 w, across1, across2;  // across1, across2, w: a right-handed frame
+  int exitCount = 0;
+  std::array<int, kMaxBodyFaces> exit;  // the faces w leaves by
+  int sideTotal = 0;
+  std::array<double, kMaxBodyFaces> cosine;
+  std::array<Box2, kMaxBodyFaces> shadow;
+  std::array<int, kMaxBodyFaces> firstSide, sideCount;
+  // Each side's plane n.x + d >= 0, the same line seen along w, the edge's
+  // corners and the face across it; left uninitialised until formed.
+  struct Side {
+    double nx, ny, nz, d;
+    FlatLine flat;
+    int from, to, across;
+    Plane plane() const { return {{nx, ny, nz}, d}; }
+    V3 normal() const { return {nx, ny, nz}; }
+  };
+  std::array<Side, kMaxSides> side;
+  // For each exit face, the height along w of its plane over a point of
+  // the shadow: a point at height h has path height - h to the face.
+  std::array<FlatLinear, kMaxBodyFaces> exitHeight;
+  bool exits(std::size_t f) const { return cosine[f] > kExitCosine; }
+  Box2 shadowOf(const PlanarPolygon& q) const {
+    Box2 b = Box2::empty();
+    for (int k = 0; k < q.count; ++k) {
+      const V3 p = q.corners[static_cast<std::size_t>(k)];
+      b.hold(dot(p, across1), dot(p, across2));
+    }
+    return b;
+  }
+  // The path from p along w to exit face f.
+  LinearPath pathTo(const ConvexPolyhedron::Face& face, std::size_t f) const {
+    const double s = 1.0 / cosine[f];
+    return {s * face.plane.n, s * face.plane.d};
+  }
+};
+
+bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
+  const ConvexPolyhedron& body = crystal.body;
+  if (body.faces.size() > kMaxBodyFaces) return false;
+  b.w = w;
+  const V3 other = std::fabs(w.x) < 0.6 ? V3{1, 0, 0} : V3{0, 1, 0};
+  const V3 c1 = cross(w, other);
+  b.across1 = (1.0 / norm(c1)) * c1;
+  b.across2 = cross(w, b.across1);
+  std::size_t ns = 0;
+  const std::size_t nv = body.vertices.size();
+  if (nv > kMaxBodyCorners) return false;
+  std::array<double, kMaxBodyCorners> s1, s2;  // the corners' shadows
+  for (std::size_t i = 0; i < nv; ++i) {
+    s1[i] = dot(body.vertices[i], b.across1);
+    s2[i] = dot(body.vertices[i], b.across2);
+  }
+  b.exitCount = 0;
+  for (std::size_t f = 0; f < body.faces.size(); ++f) {
+    const auto& face = body.faces[f];
+    b.cosine[f] = -dot(face.plane.n, w);
+    if (b.exits(f)) b.exit[static_cast<std::size_t>(b.exitCount++)] = static_cast<int>(f);
+    Box2 box = Box2::empty();
+    for (int k = 0; k < face.count; ++k) {
+      const std::size_t i = static_cast<std::size_t>(body.loops[static_cast<std::size_t>(face.first + k)]);
+      box.hold(s1[i], s2[i]);
+    }
+    b.shadow[f] = box;
+  }
+  for (std::size_t f = 0; f < body.faces.size(); ++f) {
+    const auto& face = body.faces[f];
+    b.firstSide[f] = static_cast<int>(ns);
+    b.sideCount[f] = 0;
+    if (!b.exits(f)) continue;
+    const double s = 1.0 / b.cosine[f];
+    b.exitHeight[f] = {s * dot(face.plane.n, b.across1), s * dot(face.plane.n, b.across2), s * face.plane.d};
+    for (int k = 0; k < face.count; ++k) {
+      const int g = crystal.across[static_cast<std::size_t>(face.first + k)];
+      if (g < 0 || !b.exits(static_cast<std::size_t>(g))) continue;
+      const int i = body.loops[static_cast<std::size_t>(face.first + k)];
+      const int j = body.loops[static_cast<std::size_t>(face.first + (k + 1) % face.count)];
+      const V3 a = body.vertices[static_cast<std::size_t>(i)], c = body.vertices[static_cast<std::size_t>(j)];
+      // (c - a) x w points into the face: the loop runs anticlockwise about
+      // the inward normal n, and ((c - a) x w).(n x (c - a)) = |c - a|^2 (-n.w).
+      const V3 m = cross(c - a, w);
+      const double len = norm(m);
+      if (len <= 1e-14 * norm(c - a)) continue;
+      if (ns == kMaxSides) return false;
+      const V3 unit = (1.0 / len) * m;
+      const double d = -dot(unit, a);
+      b.side[ns] = {unit.x, unit.y, unit.z, d, {dot(unit, b.across1), dot(unit, b.across2), d}, i, j, g};
+      ++ns;
+      ++b.sideCount[f];
+    }
+  }
+  b.sideTotal = static_cast<int>(ns);
+  return true;
+}
+
+// A region's surface sums: of exp(-mu t)(v.n) and of (t + 1/mu) exp(-mu t)(v.n)
+// over its surface, with their terms' magnitudes.
+struct RegionSums {
+  double transmitted, transmittedBound;
+  double weighted, weightedBound;
+};
+
+class RegionSurfaces {
+ public:
+  RegionSurfaces(const ExactCrystal& crystal, const BeamFaces& u, const BeamFaces& v, double mu)
+      : crystal_(crystal), body_(crystal.body), u_(u), v_(v), mu_(mu) {}
+
+  void integrate();
+  const RegionSums& sums(std::size_t f) const { return sums_[f]; }
+
+ private:
+  // Adds the integrals over the shadow along v of q (its corners
+  // anticlockwise about n) to region a with sign sa and, when b >= 0, to
+  // region b with sign sb: cut where v's exit face changes, or, when q lies
+  // in a face v leaves by (vExit >= 0), on that face.
+  void alongDiffracted(const PlanarPolygon& q, V3 n, const LinearPath& tU, std::size_t a, double sa, int b,
+                       double sb, int vExit = -1);
+  void add(std::size_t region, double sign, const BoundedMoments& m);
+  void wall(std::size_t f, int side);
+  PlanarPolygon& faceLoop(std::size_t f, PlanarPolygon& out) const;
+
+  const ExactCrystal& crystal_;
+  const ConvexPolyhedron& body_;
+  const BeamFaces& u_;
+  const BeamFaces& v_;
+  double mu_;
+  std::array<RegionSums, kMaxBodyFaces> sums_;  // cleared for u's exit faces
+  PlanarPolygon face_, part_, cutA_, cutB_;
+  FlatPolygon flat_, flatA_, flatB_;
+};
+
+void RegionSurfaces::add(std::size_t region, double sign, const BoundedMoments& m) {
+  RegionSums& s = sums_[region];
+  const double i = m.value.transmitted, bi = std::fabs(i) + m.bound.transmitted;
+  s.transmitted += sign * i;
+  s.transmittedBound += bi;
+  s.weighted += sign * (m.value.pathWeighted + i / mu_);
+  s.weightedBound += std::fabs(m.value.pathWeighted) + m.bound.pathWeighted + bi / mu_;
+}
+
+PlanarPolygon& RegionSurfaces::faceLoop(std::size_t f, PlanarPolygon& out) const {
+  const auto& face = body_.faces[f];
+  if (face.count > kMaxPolygonCorners) throw PolygonTooLarge();
+  out.count = face.count;
+  for (int k = 0; k < face.count; ++k)
+    out.corners[static_cast<std::size_t>(k)] = body_.vertices[static_cast<std::size_t>(body_.loops[static_cast<std::size_t>(face.first + k)])];
+  return out;
+}
+
+void RegionSurfaces::alongDiffracted(const PlanarPolygon& q, V3 n, const LinearPath& tU, std::size_t a, double sa,
+                                     int b, double sb, int vExit) {
+  // The shadow along v, anticlockwise, each corner carrying tU - h, h its
+  // height along v: the path to an exit face whose plane stands at height
+  // H over the shadow is then that value plus H.
+  const V3 v = v_.w;
+  const double nv = dot(n, v);
+  const int count = q.count;
+  flat_.count = count;
+  Box2 shadow = Box2::empty();
+  for (int k = 0; k < count; ++k) {
+    const V3 p = q.corners[static_cast<std::size_t>(nv > 0.0 ? k : count - 1 - k)];
+    FlatCorner& c = flat_.corners[static_cast<std::size_t>(k)];
+    c = {dot(p, v_.across1), dot(p, v_.across2), tU.at(p) - dot(p, v)};
+    shadow.hold(c.x, c.y);
+  }
+  // Over q's plane the height changes by -(n.across) / (n.v) per unit of
+  // the shadow's coordinates, and tU by its gradient along the plane.
+  const double hx = -dot(n, v_.across1) / nv, hy = -dot(n, v_.across2) / nv;
+  const double gv = dot(tU.gradient, v);
+  const double gx = dot(tU.gradient, v_.across1) + (gv - 1.0) * hx;
+  const double gy = dot(tU.gradient, v_.across2) + (gv - 1.0) * hy;
+  const auto addBoth = [&](const BoundedMoments& m) {
+    add(a, sa, m);
+    if (b >= 0) add(static_cast<std::size_t>(b), sb, m);
+  };
+  if (vExit >= 0) {
+    addBoth(flatPathMoments(flat_, v_.exitHeight[static_cast<std::size_t>(vExit)], gx, gy, mu_));
+    return;
+  }
+  // The shadow's box, as centre and half-widths: a side whose line the box
+  // does not cross keeps all of the shadow (or none), without looking at
+  // its corners.
+  const double cx = 0.5 * (shadow.lo1 + shadow.hi1), cy = 0.5 * (shadow.lo2 + shadow.hi2);
+  const double wx = 0.5 * (shadow.hi1 - shadow.lo1), wy = 0.5 * (shadow.hi2 - shadow.lo2);
+  const double eps = crystal_.eps;
+  for (int k = 0; k < v_.exitCount; ++k) {
+    const std::size_t g = static_cast<std::size_t>(v_.exit[static_cast<std::size_t>(k)]);
+    if (!shadow.meets(v_.shadow[g], eps)) continue;
+    const FlatPolygon* current = &flat_;
+    bool empty = false;
+    for (int s = v_.firstSide[g]; s < v_.firstSide[g] + v_.sideCount[g] && !empty; ++s) {
+      const FlatLine& line = v_.side[static_cast<std::size_t>(s)].flat;
+      const double centre = line.a * cx + line.b * cy + line.c;
+      const double reach = std::fabs(line.a) * wx + std::fabs(line.b) * wy;
+      if (centre - reach > eps) continue;
+      if (centre + reach < -eps) {
+        empty = true;
+        break;
+      }
+      FlatPolygon& target = current == &flatA_ ? flatB_ : flatA_;
+      const Cut cut = clipFlat(*current, line, eps, target);
+      if (cut == Cut::Empty) empty = true;
+      if (cut == Cut::Cut) current = &target;
+    }
+    if (!empty) addBoth(flatPathMoments(*current, v_.exitHeight[g], gx, gy, mu_));
+  }
+}
+
+// The wall u sweeps back from the edge of side `side` of exit face f: the
+// points whose path along u leaves by that edge. It bounds the regions of f
+// and of the face across the edge; it is integrated once, from f, when f
+// comes first.
+void RegionSurfaces::wall(std::size_t f, int side) {
+  const std::size_t s = static_cast<std::size_t>(side);
+  const int other = u_.side[s].across;
+  if (other < static_cast<int>(f)) return;
+  const V3 n = -1.0 * u_.side[s].normal();  // the wall's loop runs about -side normal, out of f's column
+  const double vn = dot(v_.w, n);
+  if (std::fabs(vn) <= kExitCosine) return;
+  const V3 a = body_.vertices[static_cast<std::size_t>(u_.side[s].from)];
+  const V3 c = body_.vertices[static_cast<std::size_t>(u_.side[s].to)];
+  const double reach = 4e10 * crystal_.eps;  // four times the crystal's size
+  part_.count = 4;
+  part_.corners[0] = a;
+  part_.corners[1] = c;
+  part_.corners[2] = c - reach * u_.w;
+  part_.corners[3] = a - reach * u_.w;
+  // Only the faces u enters by end the wall, those whose shadow along u
+  // meets the edge's.
+  Box2 edge = Box2::empty();
+  edge.hold(dot(a, u_.across1), dot(a, u_.across2));
+  edge.hold(dot(c, u_.across1), dot(c, u_.across2));
+  const PlanarPolygon* current = &part_;
+  for (std::size_t e = 0; e < body_.faces.size(); ++e) {
+    if (u_.exits(e) || !edge.meets(u_.shadow[e], crystal_.eps)) continue;
+    PlanarPolygon& target = current == &face_ ? cutB_ : face_;
+    const Cut cut = clipPolygon(*current, body_.faces[e].plane, crystal_.eps, target);
+    if (cut == Cut::Empty) return;
+    if (cut == Cut::Cut) current = &target;
+  }
+  // Copy out of the buffers the cuts across v's exits use.
+  if (current != &part_) part_.assign(*current);
+  const double sign = vn > 0.0 ? 1.0 : -1.0;
+  alongDiffracted(part_, n, u_.pathTo(body_.faces[f], f), f, sign, other, -sign);
+}
+
+void RegionSurfaces::integrate() {
+  const std::size_t nf = body_.faces.size();
+  for (int k = 0; k < u_.exitCount; ++k) sums_[static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)])] = {};
+  // The exit faces of u and the walls from their shared edges.
+  for (int k = 0; k < u_.exitCount; ++k) {
+    const std::size_t f = static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)]);
+    const double vn = v_.cosine[f];  // v.(outward normal)
+    if (v_.exits(f)) {
+      // Both paths are zero on the face: its shadow's area.
+      add(f, 1.0, {{vn * polygonArea(faceLoop(f, face_), body_.faces[f].plane.n), 0.0}, {}});
+    } else if (vn < -kExitCosine) {
+      alongDiffracted(faceLoop(f, face_), body_.faces[f].plane.n, u_.pathTo(body_.faces[f], f), f, -1.0, -1, 0.0);
+    }
+    for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f]; ++s) wall(f, s);
+  }
+  // The faces u enters by, in the columns of its exit faces.
+  for (std::size_t e = 0; e < nf; ++e) {
+    if (u_.exits(e)) continue;
+    const double vn = v_.cosine[e];
+    if (std::fabs(vn) <= kExitCosine) continue;
+    const V3 n = body_.faces[e].plane.n;
+    faceLoop(e, face_);
+    for (int k = 0; k < u_.exitCount; ++k) {
+      const std::size_t f = static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)]);
+      if (!u_.shadow[e].meets(u_.shadow[f], crystal_.eps)) continue;
+      const PlanarPolygon* current = &face_;
+      bool empty = false;
+      for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f] && !empty; ++s) {
+        PlanarPolygon& target = current == &part_ ? cutA_ : part_;
+        const Cut cut = clipPolygon(*current, u_.side[static_cast<std::size_t>(s)].plane(), crystal_.eps, target);
+        if (cut == Cut::Empty) empty = true;
+        if (cut == Cut::Cut) current = &target;
+      }
+      if (empty) continue;
+      if (current == &cutA_) part_.assign(cutA_);
+      const PlanarPolygon& piece = current == &face_ ? face_ : part_;
+      const LinearPath tU = u_.pathTo(body_.faces[f], f);
+      if (v_.exits(e)) {
+        alongDiffracted(piece, n, tU, f, 1.0, -1, 0.0, static_cast<int>(e));
+      } else {
+        alongDiffracted(piece, n, tU, f, -1.0, -1, 0.0);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+PathMoments piecewisePathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter) {
+  return piecewisePathMoments(crystal, u, v, mu, cutter, [](int) { return true; });
+}
+
+PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double mu, PieceCutter& cutter,
+                               int* regionsByPieces) {
+  const auto allByPieces = [&] {
+    if (regionsByPieces) *regionsByPieces = -1;
+    return piecewisePathMoments(crystal, u, v, mu, cutter);
+  };
+  if (!(mu > 0.0)) return allByPieces();
+  BeamFaces first, second;
+  if (!describeFaces(crystal, u, first) || !describeFaces(crystal, v, second)) return allByPieces();
+  // The total path is symmetric in the two beams: the regions are taken
+  // along the beam whose exit faces share fewer edges, so fewer walls.
+  const bool swapped = (second.sideTotal + 2) * first.exitCount < (first.sideTotal + 2) * second.exitCount;
+  const BeamFaces& bu = swapped ? second : first;
+  const BeamFaces& bv = swapped ? first : second;
+  RegionSurfaces surfaces(crystal, bu, bv, mu);
+  try {
+    surfaces.integrate();
+  } catch (const PolygonTooLarge&) {
+    return allByPieces();
+  }
+  // Each region's integrals and their rounding bounds. A region is kept
+  // when its bounds are small against its own integrals, or, for a region
+  // of small weight, against the kept regions' sum: its error is then
+  // negligible in the whole.
+  struct Region {
+    PathMoments value, bound;
+    bool kept = false;
+  };
+  std::array<Region, kMaxBodyFaces> regions;
+  PathMoments sum;
+  for (int k = 0; k < bu.exitCount; ++k) {
+    const std::size_t f = static_cast<std::size_t>(bu.exit[static_cast<std::size_t>(k)]);
+    // The rate of change of the total path along v in f's region.
+    const double rate = -bv.cosine[f] / bu.cosine[f] - 1.0;
+    Region& r = regions[f];
+    if (std::fabs(rate) < kSmallestRate) {
+      r.value = {-1.0, -1.0};  // by pieces
+      continue;
+    }
+    const RegionSums& s = surfaces.sums(f);
+    const double scale = -1.0 / (mu * rate);
+    r.value = {scale * s.transmitted, scale * s.weighted};
+    r.bound = {std::fabs(scale) * s.transmittedBound, std::fabs(scale) * s.weightedBound};
+    r.kept = r.value.transmitted > 0.0 && r.value.pathWeighted > 0.0 &&
+             r.bound.transmitted <= kRegionLoss * r.value.transmitted &&
+             r.bound.pathWeighted <= kWeightedRegionLoss * r.value.pathWeighted;
+    if (r.kept) {
+      sum.transmitted += r.value.transmitted;
+      sum.pathWeighted += r.value.pathWeighted;
+    }
+  }
+  std::array<bool, kMaxBodyFaces> byPieces{};
+  int byPiecesCount = 0;
+  const PathMoments keptSum = sum;
+  for (int k = 0; k < bu.exitCount; ++k) {
+    const std::size_t f = static_cast<std::size_t>(bu.exit[static_cast<std::size_t>(k)]);
+    const Region& r = regions[f];
+    if (r.kept) continue;
+    if (keptSum.transmitted > 0.0 && r.value.transmitted >= 0.0 && r.value.pathWeighted >= 0.0 &&
+        r.bound.transmitted <= kSmallRegionLoss * keptSum.transmitted &&
+        r.bound.pathWeighted <= kSmallRegionLoss * keptSum.pathWeighted) {
+      sum.transmitted += r.value.transmitted;
+      sum.pathWeighted += r.value.pathWeighted;
+    } else {
+      byPieces[f] = true;
+      ++byPiecesCount;
+    }
+  }
+  if (regionsByPieces) *regionsByPieces = byPiecesCount;
+  if (byPiecesCount > 0) {
+    const PathMoments rest =
+        piecewisePathMoments(crystal, bu.w, bv.w, mu, cutter, [&](int f) { return byPieces[static_cast<std::size_t>(f)]; });
+    sum.transmitted += rest.transmitted;
+    sum.pathWeighted += rest.pathWeighted;
+  }
+  return sum;
+}
+
+}  // namespace korvex::exact

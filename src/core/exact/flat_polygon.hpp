@@ -1,0 +1,56 @@
+// A convex polygon seen along a beam: its corners' shadows on a plane
+// across the beam, each carrying a value linear over the polygon, clipped
+// by lines; and the integrals over the shadow of exp(-mu t) and
+// t exp(-mu t) for a path t linear over it.
+//
+// The integrals reduce to the polygon's edges by the divergence theorem in
+// the plane (one exp per corner); where that would lose digits, because
+// the path hardly varies across the polygon or mu is small, the polygon is
+// integrated over a fan of triangles by divided differences instead.
+#pragma once
+
+#include <array>
+
+#include "exact/convex_polyhedron.hpp"
+#include "exact/planar_polygon.hpp"
+#include "exact/polyhedron_moments.hpp"
+
+namespace korvex::exact {
+
+// Left uninitialised in the polygons' arrays, which are formed afresh for
+// every reflection.
+struct FlatCorner {
+  double x, y;   // the shadow's coordinates
+  double value;  // carried linearly
+};
+
+struct FlatPolygon {
+  int count = 0;
+  std::array<FlatCorner, kMaxPolygonCorners> corners;  // the first `count` in use
+};
+
+// Lines and linear functions are left uninitialised in arrays formed afresh
+// for every reflection.
+// The line a x + b y + c = 0 with a^2 + b^2 = 1; the side kept is >= 0.
+struct FlatLine {
+  double a, b, c;
+  double at(const FlatCorner& p) const { return a * p.x + b * p.y + c; }
+};
+
+// The part of `in` on the positive side of `line`, corners within eps of it
+// counting as on it: as clipPolygon.
+Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out);
+
+// A function a x + b y + c of the shadow's coordinates.
+struct FlatLinear {
+  double a, b, c;
+  double at(double x, double y) const { return a * x + b * y + c; }
+};
+
+// Over the polygon, whose corners run anticlockwise, with the path at each
+// corner its value plus `added`; `gradient` is the gradient of the values
+// (the path's is that plus added's). mu > 0.
+BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY,
+                               double mu);
+
+}  // namespace korvex::exact
