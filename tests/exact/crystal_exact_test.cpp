@@ -11,6 +11,7 @@
 #include "exact/crystal_pieces.hpp"
 #include "exact/divided_difference.hpp"
 #include "exact/exact_support.hpp"
+#include "exact/quick_exp.hpp"
 #include "exact/sphere_exact.hpp"
 #include "transmission/transmission_support.hpp"
 
@@ -56,6 +57,22 @@ TEST(ExactDividedDifference, MatchesClosedFormsAcrossTheSeriesThreshold) {
   const double below = expDividedDifference(std::vector<double>{0.0, 0.1, 1.3, 1.9999999});
   const double above = expDividedDifference(std::vector<double>{0.0, 0.1, 1.3, 2.0000001});
   EXPECT_NEAR(below, above, 1e-7 * below);
+}
+
+TEST(ExactDividedDifference, InlineExponentialWithinTwoUnitsInTheLastPlace) {
+  // Across the range the integrals use, against the library's exp, with
+  // the ends: 0 below -708, infinity above 709, NaN kept.
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> x(-708.0, 709.0), small(-1.0, 1.0);
+  for (int i = 0; i < 200000; ++i) {
+    const double a = i % 2 ? x(rng) : small(rng);
+    const double expected = std::exp(a);
+    ASSERT_NEAR(quickExp(a), expected, 2.0 * (std::nextafter(expected, 1e308) - expected)) << a;
+  }
+  EXPECT_EQ(quickExp(0.0), 1.0);
+  EXPECT_EQ(quickExp(-709.0), 0.0);
+  EXPECT_TRUE(std::isinf(quickExp(710.0)));
+  EXPECT_TRUE(std::isnan(quickExp(std::nan(""))));
 }
 
 struct BoxCase {

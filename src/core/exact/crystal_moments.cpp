@@ -73,14 +73,6 @@ struct BeamFaces {
   // the shadow: a point at height h has path height - h to the face.
   std::array<FlatLinear, kMaxBodyFaces> exitHeight;
   bool exits(std::size_t f) const { return cosine[f] > kExitCosine; }
-  Box2 shadowOf(const PlanarPolygon& q) const {
-    Box2 b = Box2::empty();
-    for (int k = 0; k < q.count; ++k) {
-      const V3 p = q.corners[static_cast<std::size_t>(k)];
-      b.hold(dot(p, across1), dot(p, across2));
-    }
-    return b;
-  }
   // The path from p along w to exit face f.
   LinearPath pathTo(const ConvexPolyhedron::Face& face, std::size_t f) const {
     const double s = 1.0 / cosine[f];
@@ -212,9 +204,11 @@ void RegionSurfaces::alongDiffracted(const PlanarPolygon& q, V3 n, const LinearP
   Box2 shadow = Box2::empty();
   for (int k = 0; k < count; ++k) {
     const V3 p = q.corners[static_cast<std::size_t>(nv > 0.0 ? k : count - 1 - k)];
-    FlatCorner& c = flat_.corners[static_cast<std::size_t>(k)];
-    c = {dot(p, v_.across1), dot(p, v_.across2), tU.at(p) - dot(p, v)};
-    shadow.hold(c.x, c.y);
+    const std::size_t c = static_cast<std::size_t>(k);
+    flat_.x[c] = dot(p, v_.across1);
+    flat_.y[c] = dot(p, v_.across2);
+    flat_.value[c] = tU.at(p) - dot(p, v);
+    shadow.hold(flat_.x[c], flat_.y[c]);
   }
   // Over q's plane the height changes by -(n.across) / (n.v) per unit of
   // the shadow's coordinates, and tU by its gradient along the plane.
@@ -325,8 +319,18 @@ void RegionSurfaces::integrate() {
       const PlanarPolygon* current = &face_;
       bool empty = false;
       for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f] && !empty; ++s) {
+        const BeamFaces::Side& side = u_.side[static_cast<std::size_t>(s)];
+        // The side holds u, so the shadow's box along u decides most faces.
+        const Box2& box = u_.shadow[e];
+        const double centre = side.flat.a * 0.5 * (box.lo1 + box.hi1) + side.flat.b * 0.5 * (box.lo2 + box.hi2) + side.flat.c;
+        const double reach = 0.5 * (std::fabs(side.flat.a) * (box.hi1 - box.lo1) + std::fabs(side.flat.b) * (box.hi2 - box.lo2));
+        if (centre - reach > crystal_.eps) continue;
+        if (centre + reach < -crystal_.eps) {
+          empty = true;
+          break;
+        }
         PlanarPolygon& target = current == &part_ ? cutA_ : part_;
-        const Cut cut = clipPolygon(*current, u_.side[static_cast<std::size_t>(s)].plane(), crystal_.eps, target);
+        const Cut cut = clipPolygon(*current, side.plane(), crystal_.eps, target);
         if (cut == Cut::Empty) empty = true;
         if (cut == Cut::Cut) current = &target;
       }

@@ -22,28 +22,39 @@ constexpr double kWeightedEdgeLoss = 1e3;
 Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out) {
   const int n = in.count;
   std::array<double, kMaxPolygonCorners> value;
-  bool anyIn = false, anyOut = false;
+  double lowest = 1e300, highest = -1e300;
   for (int i = 0; i < n; ++i) {
-    const double v = line.at(in.corners[static_cast<std::size_t>(i)]);
-    value[static_cast<std::size_t>(i)] = v;
-    anyIn = anyIn || v > eps;
-    anyOut = anyOut || v < -eps;
+    const double v = line.a * in.x[i] + line.b * in.y[i] + line.c;
+    value[i] = v;
+    lowest = v < lowest ? v : lowest;
+    highest = v > highest ? v : highest;
   }
-  if (!anyIn) return Cut::Empty;
-  if (!anyOut) return Cut::Unchanged;
+  if (!(highest > eps)) return Cut::Empty;
+  if (!(lowest < -eps)) return Cut::Unchanged;
+  // A line crosses a convex polygon at most twice, so the result has at
+  // most one corner more than `in`.
   if (n + 1 > kMaxPolygonCorners) throw PolygonTooLarge();
   int m = 0;
-  for (int i = 0; i < n; ++i) {
-    const int j = i + 1 == n ? 0 : i + 1;
-    const double vi = value[static_cast<std::size_t>(i)], vj = value[static_cast<std::size_t>(j)];
-    const FlatCorner& pi = in.corners[static_cast<std::size_t>(i)];
-    if (vi >= -eps) out.corners[static_cast<std::size_t>(m++)] = pi;
+  int i = n - 1;
+  double vi = value[i];
+  for (int j = 0; j < n; ++j) {
+    const double vj = value[j];
+    // The edge from i to j: its crossing, if it crosses, then corner j if kept.
     if ((vi > eps && vj < -eps) || (vi < -eps && vj > eps)) {
-      const FlatCorner& pj = in.corners[static_cast<std::size_t>(j)];
       const double s = vi / (vi - vj);
-      out.corners[static_cast<std::size_t>(m++)] = {pi.x + s * (pj.x - pi.x), pi.y + s * (pj.y - pi.y),
-                                                    pi.value + s * (pj.value - pi.value)};
+      out.x[m] = in.x[i] + s * (in.x[j] - in.x[i]);
+      out.y[m] = in.y[i] + s * (in.y[j] - in.y[i]);
+      out.value[m] = in.value[i] + s * (in.value[j] - in.value[i]);
+      ++m;
     }
+    if (vj >= -eps) {
+      out.x[m] = in.x[j];
+      out.y[m] = in.y[j];
+      out.value[m] = in.value[j];
+      ++m;
+    }
+    i = j;
+    vi = vj;
   }
   out.count = m;
   return m >= 3 ? Cut::Cut : Cut::Empty;
@@ -53,23 +64,18 @@ BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gr
                                double mu) {
   const int nc = p.count;
   if (nc < 3) return {};
-  double x0 = 0.0, y0 = 0.0;
+  double x0 = 0.0, y0 = 0.0, meanPath = 0.0;
+  std::array<double, kMaxPolygonCorners> path, l, e;
   for (int i = 0; i < nc; ++i) {
-    x0 += p.corners[static_cast<std::size_t>(i)].x;
-    y0 += p.corners[static_cast<std::size_t>(i)].y;
+    x0 += p.x[i];
+    y0 += p.y[i];
+    path[i] = p.value[i] + (added.a * p.x[i] + added.b * p.y[i] + added.c);
+    meanPath += path[i];
+    l[i] = -mu * path[i];
   }
+  for (int i = 0; i < nc; ++i) e[i] = quickExp(l[i]);
   x0 /= nc;
   y0 /= nc;
-  std::array<double, kMaxPolygonCorners> path, l, e;
-  double meanPath = 0.0;
-  for (int i = 0; i < nc; ++i) {
-    const FlatCorner& c = p.corners[static_cast<std::size_t>(i)];
-    const std::size_t k = static_cast<std::size_t>(i);
-    path[k] = c.value + added.at(c.x, c.y);
-    meanPath += path[k];
-    l[k] = -mu * path[k];
-    e[k] = quickExp(l[k]);
-  }
   meanPath /= nc;  // the path at (x0, y0)
   // l = -mu t has gradient a.
   const double ax = -mu * (gradientX + added.a), ay = -mu * (gradientY + added.b);
@@ -79,14 +85,12 @@ BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gr
     // integral of exp(l) is |a|^-2 sum a.(that) exp-mean, and that of
     // (a.r) exp(l), r = (x - x0, y - y0), is sum r_i.(that) exp-mean - 2 I.
     double sum = 0.0, magnitude = 0.0, sumH = 0.0, magnitudeH = 0.0;
-    std::size_t i = static_cast<std::size_t>(nc - 1);
-    for (std::size_t j = 0; j < static_cast<std::size_t>(nc); ++j) {
-      const FlatCorner& ci = p.corners[i];
-      const FlatCorner& cj = p.corners[j];
-      const double nx = cj.y - ci.y, ny = ci.x - cj.x;
+    int i = nc - 1;
+    for (int j = 0; j < nc; ++j) {
+      const double nx = p.y[j] - p.y[i], ny = p.x[i] - p.x[j];
       const double mean = expMeanOnSegment(l[i], l[j], e[i], e[j]);
       const double term = (ax * nx + ay * ny) * mean;
-      const double termH = ((ci.x - x0) * nx + (ci.y - y0) * ny) * mean;
+      const double termH = ((p.x[i] - x0) * nx + (p.y[i] - y0) * ny) * mean;
       sum += term;
       magnitude += std::fabs(term);
       sumH += termH;
@@ -103,11 +107,9 @@ BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gr
   }
   // Triangles fanned from the first corner.
   PathMoments sum;
-  const FlatCorner& o = p.corners[0];
-  for (std::size_t k = 1; k + 1 < static_cast<std::size_t>(nc); ++k) {
-    const FlatCorner& b = p.corners[k];
-    const FlatCorner& d = p.corners[k + 1];
-    const double area = 0.5 * ((b.x - o.x) * (d.y - o.y) - (b.y - o.y) * (d.x - o.x));
+  for (int k = 1; k + 1 < nc; ++k) {
+    const double area =
+        0.5 * ((p.x[k] - p.x[0]) * (p.y[k + 1] - p.y[0]) - (p.y[k] - p.y[0]) * (p.x[k + 1] - p.x[0]));
     const PathMoments m = trianglePathMoments(area, {path[0], path[k], path[k + 1]}, mu);
     sum.transmitted += m.transmitted;
     sum.pathWeighted += m.pathWeighted;

@@ -17,16 +17,12 @@
 
 namespace korvex::exact {
 
-// Left uninitialised in the polygons' arrays, which are formed afresh for
-// every reflection.
-struct FlatCorner {
-  double x, y;   // the shadow's coordinates
-  double value;  // carried linearly
-};
-
+// The corners as three arrays (shadow coordinates x, y and the carried
+// value), so that the loops over them run over plain numbers; only the
+// first `count` are set.
 struct FlatPolygon {
   int count = 0;
-  std::array<FlatCorner, kMaxPolygonCorners> corners;  // the first `count` in use
+  std::array<double, kMaxPolygonCorners> x, y, value;
 };
 
 // Lines and linear functions are left uninitialised in arrays formed afresh
@@ -34,7 +30,6 @@ struct FlatPolygon {
 // The line a x + b y + c = 0 with a^2 + b^2 = 1; the side kept is >= 0.
 struct FlatLine {
   double a, b, c;
-  double at(const FlatCorner& p) const { return a * p.x + b * p.y + c; }
 };
 
 // The part of `in` on the positive side of `line`, corners within eps of it

@@ -9,26 +9,31 @@ namespace korvex::exact {
 Cut clipPolygon(const PlanarPolygon& in, const Plane& plane, double eps, PlanarPolygon& out) {
   const int n = in.count;
   std::array<double, kMaxPolygonCorners> value;
-  bool anyIn = false, anyOut = false;
+  double lowest = 1e300, highest = -1e300;
   for (int i = 0; i < n; ++i) {
-    value[i] = plane.at(in.corners[i]);
-    anyIn = anyIn || value[i] > eps;
-    anyOut = anyOut || value[i] < -eps;
+    const double v = plane.at(in.corners[static_cast<std::size_t>(i)]);
+    value[static_cast<std::size_t>(i)] = v;
+    lowest = v < lowest ? v : lowest;
+    highest = v > highest ? v : highest;
   }
-  if (!anyIn) return Cut::Empty;
-  if (!anyOut) return Cut::Unchanged;
+  if (!(highest > eps)) return Cut::Empty;
+  if (!(lowest < -eps)) return Cut::Unchanged;
   // A line crosses a convex polygon at most twice, so the result has at
   // most one corner more than `in`.
   if (n + 1 > kMaxPolygonCorners) throw PolygonTooLarge();
   int m = 0;
-  for (int i = 0; i < n; ++i) {
-    const int j = i + 1 == n ? 0 : i + 1;
-    const double vi = value[i], vj = value[j];
-    if (vi >= -eps) out.corners[m++] = in.corners[i];
+  std::size_t i = static_cast<std::size_t>(n - 1);
+  double vi = value[i];
+  for (std::size_t j = 0; j < static_cast<std::size_t>(n); ++j) {
+    const double vj = value[j];
+    // The edge from i to j: its crossing, if it crosses, then corner j if kept.
     if ((vi > eps && vj < -eps) || (vi < -eps && vj > eps)) {
       const double s = vi / (vi - vj);
-      out.corners[m++] = in.corners[i] + s * (in.corners[j] - in.corners[i]);
+      out.corners[static_cast<std::size_t>(m++)] = in.corners[i] + s * (in.corners[j] - in.corners[i]);
     }
+    if (vj >= -eps) out.corners[static_cast<std::size_t>(m++)] = in.corners[j];
+    i = j;
+    vi = vj;
   }
   out.count = m;
   return m >= 3 ? Cut::Cut : Cut::Empty;
