@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "exact/flat_polygon.hpp"
-#include "exact/planar_polygon.hpp"
 
 namespace korvex::exact {
 
@@ -145,6 +144,45 @@ struct RegionSums {
   double weighted, weightedBound;
 };
 
+// A plane n.x + d = 0 seen along v: over a point (x, y) of the shadow it
+// stands at height h = hx x + hy y + h0 along v. A linear function of
+// position restricted to the plane is then linear in (x, y).
+struct PlaneAlongV {
+  double hx, hy, h0;
+  double nv;  // n.v: the plane's shadow runs the other way round when negative
+  FlatLinear restrict(V3 g, double offset, const BeamFaces& v) const {
+    const double gv = dot(g, v.w);
+    return {dot(g, v.across1) + gv * hx, dot(g, v.across2) + gv * hy, gv * h0 + offset};
+  }
+  // The line where a plane m.x + dm = 0 meets this one; its value is the
+  // signed distance from the first plane when |m| = 1.
+  FlatLine meet(const Plane& p, const BeamFaces& v) const {
+    const FlatLinear l = restrict(p.n, p.d, v);
+    return {l.a, l.b, l.c};
+  }
+};
+
+PlaneAlongV planeAlong(V3 n, double d, const BeamFaces& v) {
+  const double nv = dot(n, v.w);
+  return {-dot(n, v.across1) / nv, -dot(n, v.across2) / nv, -d / nv, nv};
+}
+
+// Whether the line leaves every point of the box on its kept side (+1), on
+// the other (-1), or runs through it (0), eps counting as on the line.
+int sideOfBox(const FlatLine& line, const Box2& box, double eps) {
+  const double centre = line.a * 0.5 * (box.lo1 + box.hi1) + line.b * 0.5 * (box.lo2 + box.hi2) + line.c;
+  const double reach = 0.5 * (std::fabs(line.a) * (box.hi1 - box.lo1) + std::fabs(line.b) * (box.hi2 - box.lo2));
+  if (centre - reach > eps) return 1;
+  if (centre + reach < -eps) return -1;
+  return 0;
+}
+
+Box2 boxOf(const FlatPolygon& q) {
+  Box2 b = Box2::empty();
+  for (int k = 0; k < q.count; ++k) b.hold(q.x[k], q.y[k]);
+  return b;
+}
+
 class RegionSurfaces {
  public:
   RegionSurfaces(const ExactCrystal& crystal, const BeamFaces& u, const BeamFaces& v, double mu)
@@ -154,15 +192,20 @@ class RegionSurfaces {
   const RegionSums& sums(std::size_t f) const { return sums_[f]; }
 
  private:
-  // Adds the integrals over the shadow along v of q (its corners
-  // anticlockwise about n) to region a with sign sa and, when b >= 0, to
-  // region b with sign sb: cut where v's exit face changes, or, when q lies
-  // in a face v leaves by (vExit >= 0), on that face.
-  void alongDiffracted(const PlanarPolygon& q, V3 n, const LinearPath& tU, std::size_t a, double sa, int b,
-                       double sb, int vExit = -1);
+  // Adds the integrals over q, the shadow along v of part of a surface in
+  // the plane `plane`, to region a with sign sa and, when b >= 0, to region
+  // b with sign sb: cut where v's exit face changes, or, when q lies in a
+  // face v leaves by (vExit >= 0), on that face. q's corners carry minus
+  // their height along v; tU is u's path over the plane.
+  void alongDiffracted(const FlatPolygon& q, const PlaneAlongV& plane, const FlatLinear& tU, std::size_t a,
+                       double sa, int b, double sb, int vExit = -1);
   void add(std::size_t region, double sign, const BoundedMoments& m);
   void wall(std::size_t f, int side);
-  PlanarPolygon& faceLoop(std::size_t f, PlanarPolygon& out) const;
+  // The shadow along v of corners (count of them, in order about a plane
+  // whose n.v has the sign of nv), anticlockwise, each carrying minus its
+  // height along v.
+  template <class Corner>
+  void flatten(int count, Corner&& corner, double nv, FlatPolygon& out) const;
 
   const ExactCrystal& crystal_;
   const ConvexPolyhedron& body_;
@@ -170,8 +213,7 @@ class RegionSurfaces {
   const BeamFaces& v_;
   double mu_;
   std::array<RegionSums, kMaxBodyFaces> sums_;  // cleared for u's exit faces
-  PlanarPolygon face_, part_, cutA_, cutB_;
-  FlatPolygon flat_, flatA_, flatB_;
+  FlatPolygon face_, uA_, uB_, vA_, vB_;
 };
 
 void RegionSurfaces::add(std::size_t region, double sign, const BoundedMoments& m) {
@@ -183,73 +225,55 @@ void RegionSurfaces::add(std::size_t region, double sign, const BoundedMoments& 
   s.weightedBound += std::fabs(m.value.pathWeighted) + m.bound.pathWeighted + bi / mu_;
 }
 
-PlanarPolygon& RegionSurfaces::faceLoop(std::size_t f, PlanarPolygon& out) const {
-  const auto& face = body_.faces[f];
-  if (face.count > kMaxPolygonCorners) throw PolygonTooLarge();
-  out.count = face.count;
-  for (int k = 0; k < face.count; ++k)
-    out.corners[static_cast<std::size_t>(k)] = body_.vertices[static_cast<std::size_t>(body_.loops[static_cast<std::size_t>(face.first + k)])];
-  return out;
+template <class Corner>
+void RegionSurfaces::flatten(int count, Corner&& corner, double nv, FlatPolygon& out) const {
+  if (count > kMaxPolygonCorners) throw PolygonTooLarge();
+  out.count = count;
+  for (int k = 0; k < count; ++k) {
+    const V3 p = corner(nv > 0.0 ? k : count - 1 - k);
+    out.x[k] = dot(p, v_.across1);
+    out.y[k] = dot(p, v_.across2);
+    out.value[k] = -dot(p, v_.w);
+  }
 }
 
-void RegionSurfaces::alongDiffracted(const PlanarPolygon& q, V3 n, const LinearPath& tU, std::size_t a, double sa,
-                                     int b, double sb, int vExit) {
-  // The shadow along v, anticlockwise, each corner carrying tU - h, h its
-  // height along v: the path to an exit face whose plane stands at height
-  // H over the shadow is then that value plus H.
-  const V3 v = v_.w;
-  const double nv = dot(n, v);
-  const int count = q.count;
-  flat_.count = count;
-  Box2 shadow = Box2::empty();
-  for (int k = 0; k < count; ++k) {
-    const V3 p = q.corners[static_cast<std::size_t>(nv > 0.0 ? k : count - 1 - k)];
-    const std::size_t c = static_cast<std::size_t>(k);
-    flat_.x[c] = dot(p, v_.across1);
-    flat_.y[c] = dot(p, v_.across2);
-    flat_.value[c] = tU.at(p) - dot(p, v);
-    shadow.hold(flat_.x[c], flat_.y[c]);
-  }
-  // Over q's plane the height changes by -(n.across) / (n.v) per unit of
-  // the shadow's coordinates, and tU by its gradient along the plane.
-  const double hx = -dot(n, v_.across1) / nv, hy = -dot(n, v_.across2) / nv;
-  const double gv = dot(tU.gradient, v);
-  const double gx = dot(tU.gradient, v_.across1) + (gv - 1.0) * hx;
-  const double gy = dot(tU.gradient, v_.across2) + (gv - 1.0) * hy;
+void RegionSurfaces::alongDiffracted(const FlatPolygon& q, const PlaneAlongV& plane, const FlatLinear& tU,
+                                     std::size_t a, double sa, int b, double sb, int vExit) {
+  // The path to an exit face whose plane stands at height H over the
+  // shadow is H - h: each corner's value plus tU plus H. The values change
+  // by -hx, -hy per unit of the shadow's coordinates.
   const auto addBoth = [&](const BoundedMoments& m) {
     add(a, sa, m);
     if (b >= 0) add(static_cast<std::size_t>(b), sb, m);
   };
+  const auto plus = [](const FlatLinear& p, const FlatLinear& r) -> FlatLinear {
+    return {p.a + r.a, p.b + r.b, p.c + r.c};
+  };
   if (vExit >= 0) {
-    addBoth(flatPathMoments(flat_, v_.exitHeight[static_cast<std::size_t>(vExit)], gx, gy, mu_));
+    addBoth(flatPathMoments(q, plus(tU, v_.exitHeight[static_cast<std::size_t>(vExit)]), -plane.hx, -plane.hy, mu_));
     return;
   }
-  // The shadow's box, as centre and half-widths: a side whose line the box
-  // does not cross keeps all of the shadow (or none), without looking at
-  // its corners.
-  const double cx = 0.5 * (shadow.lo1 + shadow.hi1), cy = 0.5 * (shadow.lo2 + shadow.hi2);
-  const double wx = 0.5 * (shadow.hi1 - shadow.lo1), wy = 0.5 * (shadow.hi2 - shadow.lo2);
+  const Box2 shadow = boxOf(q);
   const double eps = crystal_.eps;
   for (int k = 0; k < v_.exitCount; ++k) {
     const std::size_t g = static_cast<std::size_t>(v_.exit[static_cast<std::size_t>(k)]);
     if (!shadow.meets(v_.shadow[g], eps)) continue;
-    const FlatPolygon* current = &flat_;
+    const FlatPolygon* current = &q;
     bool empty = false;
     for (int s = v_.firstSide[g]; s < v_.firstSide[g] + v_.sideCount[g] && !empty; ++s) {
       const FlatLine& line = v_.side[static_cast<std::size_t>(s)].flat;
-      const double centre = line.a * cx + line.b * cy + line.c;
-      const double reach = std::fabs(line.a) * wx + std::fabs(line.b) * wy;
-      if (centre - reach > eps) continue;
-      if (centre + reach < -eps) {
+      const int side = sideOfBox(line, shadow, eps);
+      if (side > 0) continue;
+      if (side < 0) {
         empty = true;
         break;
       }
-      FlatPolygon& target = current == &flatA_ ? flatB_ : flatA_;
+      FlatPolygon& target = current == &vA_ ? vB_ : vA_;
       const Cut cut = clipFlat(*current, line, eps, target);
       if (cut == Cut::Empty) empty = true;
       if (cut == Cut::Cut) current = &target;
     }
-    if (!empty) addBoth(flatPathMoments(*current, v_.exitHeight[g], gx, gy, mu_));
+    if (!empty) addBoth(flatPathMoments(*current, plus(tU, v_.exitHeight[g]), -plane.hx, -plane.hy, mu_));
   }
 }
 
@@ -258,51 +282,66 @@ void RegionSurfaces::alongDiffracted(const PlanarPolygon& q, V3 n, const LinearP
 // and of the face across the edge; it is integrated once, from f, when f
 // comes first.
 void RegionSurfaces::wall(std::size_t f, int side) {
-  const std::size_t s = static_cast<std::size_t>(side);
-  const int other = u_.side[s].across;
+  const BeamFaces::Side& wallSide = u_.side[static_cast<std::size_t>(side)];
+  const int other = wallSide.across;
   if (other < static_cast<int>(f)) return;
-  const V3 n = -1.0 * u_.side[s].normal();  // the wall's loop runs about -side normal, out of f's column
+  // The wall's plane, its normal out of f's column.
+  const V3 n = -1.0 * wallSide.normal();
   const double vn = dot(v_.w, n);
   if (std::fabs(vn) <= kExitCosine) return;
-  const V3 a = body_.vertices[static_cast<std::size_t>(u_.side[s].from)];
-  const V3 c = body_.vertices[static_cast<std::size_t>(u_.side[s].to)];
+  const PlaneAlongV plane = planeAlong(n, -wallSide.d, v_);
+  const V3 a = body_.vertices[static_cast<std::size_t>(wallSide.from)];
+  const V3 c = body_.vertices[static_cast<std::size_t>(wallSide.to)];
   const double reach = 4e10 * crystal_.eps;  // four times the crystal's size
-  part_.count = 4;
-  part_.corners[0] = a;
-  part_.corners[1] = c;
-  part_.corners[2] = c - reach * u_.w;
-  part_.corners[3] = a - reach * u_.w;
+  // Its corners a, c, c - reach u, a - reach u run anticlockwise about n.
+  const std::array<V3, 4> quad{a, c, c - reach * u_.w, a - reach * u_.w};
+  flatten(4, [&](int k) { return quad[static_cast<std::size_t>(k)]; }, vn, face_);
   // Only the faces u enters by end the wall, those whose shadow along u
   // meets the edge's.
   Box2 edge = Box2::empty();
   edge.hold(dot(a, u_.across1), dot(a, u_.across2));
   edge.hold(dot(c, u_.across1), dot(c, u_.across2));
-  const PlanarPolygon* current = &part_;
+  const FlatPolygon* current = &face_;
   for (std::size_t e = 0; e < body_.faces.size(); ++e) {
     if (u_.exits(e) || !edge.meets(u_.shadow[e], crystal_.eps)) continue;
-    PlanarPolygon& target = current == &face_ ? cutB_ : face_;
-    const Cut cut = clipPolygon(*current, body_.faces[e].plane, crystal_.eps, target);
+    FlatPolygon& target = current == &uA_ ? uB_ : uA_;
+    const Cut cut = clipFlat(*current, plane.meet(body_.faces[e].plane, v_), crystal_.eps, target);
     if (cut == Cut::Empty) return;
     if (cut == Cut::Cut) current = &target;
   }
-  // Copy out of the buffers the cuts across v's exits use.
-  if (current != &part_) part_.assign(*current);
+  const LinearPath tU = u_.pathTo(body_.faces[f], f);
   const double sign = vn > 0.0 ? 1.0 : -1.0;
-  alongDiffracted(part_, n, u_.pathTo(body_.faces[f], f), f, sign, other, -sign);
+  alongDiffracted(*current, plane, plane.restrict(tU.gradient, tU.offset, v_), f, sign, other, -sign);
 }
 
 void RegionSurfaces::integrate() {
   const std::size_t nf = body_.faces.size();
   for (int k = 0; k < u_.exitCount; ++k) sums_[static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)])] = {};
+  const auto loopOf = [&](std::size_t f) {
+    const auto& face = body_.faces[f];
+    return [&body = body_, &face](int k) {
+      return body.vertices[static_cast<std::size_t>(body.loops[static_cast<std::size_t>(face.first + k)])];
+    };
+  };
   // The exit faces of u and the walls from their shared edges.
   for (int k = 0; k < u_.exitCount; ++k) {
     const std::size_t f = static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)]);
+    const auto& face = body_.faces[f];
     const double vn = v_.cosine[f];  // v.(outward normal)
-    if (v_.exits(f)) {
-      // Both paths are zero on the face: its shadow's area.
-      add(f, 1.0, {{vn * polygonArea(faceLoop(f, face_), body_.faces[f].plane.n), 0.0}, {}});
-    } else if (vn < -kExitCosine) {
-      alongDiffracted(faceLoop(f, face_), body_.faces[f].plane.n, u_.pathTo(body_.faces[f], f), f, -1.0, -1, 0.0);
+    if (std::fabs(vn) > kExitCosine) {
+      // The loop runs anticlockwise about the inward normal, whose n.v is -vn.
+      flatten(face.count, loopOf(f), -vn, face_);
+      if (v_.exits(f)) {
+        // Both paths are zero on the face: its shadow's area.
+        double twice = 0.0;
+        for (int i = 1; i + 1 < face_.count; ++i)
+          twice += (face_.x[i] - face_.x[0]) * (face_.y[i + 1] - face_.y[0]) -
+                   (face_.y[i] - face_.y[0]) * (face_.x[i + 1] - face_.x[0]);
+        add(f, 1.0, {{0.5 * twice, 0.0}, {}});
+      } else {
+        const PlaneAlongV plane = planeAlong(face.plane.n, face.plane.d, v_);
+        alongDiffracted(face_, plane, {0.0, 0.0, 0.0}, f, -1.0, -1, 0.0);  // u's path is zero on f
+      }
     }
     for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f]; ++s) wall(f, s);
   }
@@ -311,37 +350,35 @@ void RegionSurfaces::integrate() {
     if (u_.exits(e)) continue;
     const double vn = v_.cosine[e];
     if (std::fabs(vn) <= kExitCosine) continue;
-    const V3 n = body_.faces[e].plane.n;
-    faceLoop(e, face_);
+    const auto& face = body_.faces[e];
+    const PlaneAlongV plane = planeAlong(face.plane.n, face.plane.d, v_);
+    flatten(face.count, loopOf(e), -vn, face_);
     for (int k = 0; k < u_.exitCount; ++k) {
       const std::size_t f = static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)]);
       if (!u_.shadow[e].meets(u_.shadow[f], crystal_.eps)) continue;
-      const PlanarPolygon* current = &face_;
+      const FlatPolygon* current = &face_;
       bool empty = false;
       for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f] && !empty; ++s) {
         const BeamFaces::Side& side = u_.side[static_cast<std::size_t>(s)];
-        // The side holds u, so the shadow's box along u decides most faces.
-        const Box2& box = u_.shadow[e];
-        const double centre = side.flat.a * 0.5 * (box.lo1 + box.hi1) + side.flat.b * 0.5 * (box.lo2 + box.hi2) + side.flat.c;
-        const double reach = 0.5 * (std::fabs(side.flat.a) * (box.hi1 - box.lo1) + std::fabs(side.flat.b) * (box.hi2 - box.lo2));
-        if (centre - reach > crystal_.eps) continue;
-        if (centre + reach < -crystal_.eps) {
+        // The side holds u, so the face's shadow along u decides most of them.
+        const int where = sideOfBox(side.flat, u_.shadow[e], crystal_.eps);
+        if (where > 0) continue;
+        if (where < 0) {
           empty = true;
           break;
         }
-        PlanarPolygon& target = current == &part_ ? cutA_ : part_;
-        const Cut cut = clipPolygon(*current, side.plane(), crystal_.eps, target);
+        FlatPolygon& target = current == &uA_ ? uB_ : uA_;
+        const Cut cut = clipFlat(*current, plane.meet(side.plane(), v_), crystal_.eps, target);
         if (cut == Cut::Empty) empty = true;
         if (cut == Cut::Cut) current = &target;
       }
       if (empty) continue;
-      if (current == &cutA_) part_.assign(cutA_);
-      const PlanarPolygon& piece = current == &face_ ? face_ : part_;
       const LinearPath tU = u_.pathTo(body_.faces[f], f);
+      const FlatLinear tUOnFace = plane.restrict(tU.gradient, tU.offset, v_);
       if (v_.exits(e)) {
-        alongDiffracted(piece, n, tU, f, 1.0, -1, 0.0, static_cast<int>(e));
+        alongDiffracted(*current, plane, tUOnFace, f, 1.0, -1, 0.0, static_cast<int>(e));
       } else {
-        alongDiffracted(piece, n, tU, f, -1.0, -1, 0.0);
+        alongDiffracted(*current, plane, tUOnFace, f, -1.0, -1, 0.0);
       }
     }
   }

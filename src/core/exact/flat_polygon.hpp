@@ -1,6 +1,6 @@
-// A convex polygon seen along a beam: its corners' shadows on a plane
-// across the beam, each carrying a value linear over the polygon, clipped
-// by lines; and the integrals over the shadow of exp(-mu t) and
+// A convex polygon in space seen along a beam: its corners' shadows on a
+// plane across the beam, each carrying a value linear over the polygon,
+// clipped by lines; and the integrals over the shadow of exp(-mu t) and
 // t exp(-mu t) for a path t linear over it.
 //
 // The integrals reduce to the polygon's edges by the divergence theorem in
@@ -10,12 +10,28 @@
 #pragma once
 
 #include <array>
+#include <stdexcept>
 
 #include "exact/convex_polyhedron.hpp"
-#include "exact/planar_polygon.hpp"
 #include "exact/polyhedron_moments.hpp"
 
 namespace korvex::exact {
+
+// Corners of a polygon held in place; a crystal whose cuts would need more
+// is integrated piece by piece.
+inline constexpr int kMaxPolygonCorners = 48;
+
+// Raised when a cut would need more corners than a polygon holds.
+struct PolygonTooLarge : std::length_error {
+  PolygonTooLarge() : std::length_error("polygon of too many corners") {}
+};
+
+// The integrals over a polygon with the sums of their terms' magnitudes:
+// each integral's rounding error is about 1e-16 times its bound.
+struct BoundedMoments {
+  PathMoments value;
+  PathMoments bound;
+};
 
 // The corners as three arrays (shadow coordinates x, y and the carried
 // value), so that the loops over them run over plain numbers; only the
@@ -33,7 +49,8 @@ struct FlatLine {
 };
 
 // The part of `in` on the positive side of `line`, corners within eps of it
-// counting as on it: as clipPolygon.
+// counting as on it. Empty: nothing of area is left; Unchanged: `out` is
+// not touched; Cut: the part is in `out`, which must not be `in`.
 Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out);
 
 // A function a x + b y + c of the shadow's coordinates.
