@@ -197,6 +197,14 @@ TEST(ExactCrystal, SurfacesOfTheRegionsAgreeWithThePieces) {
   // u + v perpendicular to the x faces: the region of the one u leaves by.
   EXPECT_EQ(agree(box, unitVector(0.6, 0.48, 0.64), unitVector(-0.6, 0.48, 0.64), 0.02), 1);
   EXPECT_EQ(agree(box, unitVector(0.6, 0.48, 0.64), unitVector(-0.5, 0.5, 0.7), 0.0), -1);
+  // A prism on a 50-gon: its end faces have more corners than a surface
+  // polygon holds, so the whole crystal goes piece by piece.
+  std::vector<Plane> prism{{{0, 0, 1}, 30.0}, {{0, 0, -1}, 30.0}};
+  for (int k = 0; k < 50; ++k) {
+    const double a = 2.0 * 3.141592653589793 * k / 50;
+    prism.push_back({{-std::cos(a), -std::sin(a), 0.0}, 40.0});
+  }
+  EXPECT_EQ(agree(test::crystalOf(prism), unitVector(0.3, 0.2, 0.9), unitVector(-0.4, 0.8, 0.1), 0.01), -1);
 }
 
 TEST(ExactSphere, PublishedAbsorptionFactorsAndSeries) {
