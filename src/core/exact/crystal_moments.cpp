@@ -6,19 +6,13 @@
 #include <array>
 #include <cmath>
 
+#include "exact/beam_faces.hpp"
 #include "exact/flat_polygon.hpp"
 
 namespace korvex::exact {
 
 namespace {
 
-// A face counts as an exit face when the beam meets it at more than this
-// cosine, as for the pieces.
-constexpr double kExitCosine = 1e-12;
-// Sizes held in place; a larger crystal is integrated piece by piece.
-constexpr std::size_t kMaxBodyFaces = 64;
-constexpr std::size_t kMaxSides = 192;
-constexpr std::size_t kMaxBodyCorners = 128;
 // A region's surface sum is kept while the sum of its terms' magnitudes is
 // at most this many times its value (rounding errors below 1e-10).
 constexpr double kRegionLoss = 1e5;
@@ -28,114 +22,6 @@ constexpr double kWeightedRegionLoss = 1e5;
 constexpr double kSmallRegionLoss = 1e4;
 // Regions whose rate c_F is below this are integrated piece by piece.
 constexpr double kSmallestRate = 1e-6;
-
-// A rectangle in a plane across a beam, holding the shadows of points.
-struct Box2 {
-  double lo1, hi1, lo2, hi2;  // set by empty() before use
-  static Box2 empty() { return {1e300, -1e300, 1e300, -1e300}; }
-  void hold(double a, double b) {
-    lo1 = a < lo1 ? a : lo1;
-    hi1 = a > hi1 ? a : hi1;
-    lo2 = b < lo2 ? b : lo2;
-    hi2 = b > hi2 ? b : hi2;
-  }
-  // Whether the two overlap or come within eps of each other (a face
-  // along the beam casts a shadow of no width).
-  bool meets(const Box2& o, double eps) const {
-    return lo1 <= o.hi1 + eps && o.lo1 <= hi1 + eps && lo2 <= o.hi2 + eps && o.lo2 <= hi2 + eps;
-  }
-};
-
-// The faces of the crystal as one beam w sees them: cosines -n.w, the
-// boxes of their shadows along w, and for each face it leaves by the planes
-// along w through the edges it shares with other exit faces, each facing
-// into the face's column.
-struct BeamFaces {
-  V3 w, across1, across2;  // across1, across2, w: a right-handed frame
-  int exitCount = 0;
-  std::array<int, kMaxBodyFaces> exit;  // the faces w leaves by
-  int sideTotal = 0;
-  std::array<double, kMaxBodyFaces> cosine;
-  std::array<Box2, kMaxBodyFaces> shadow;
-  std::array<int, kMaxBodyFaces> firstSide, sideCount;
-  // Each side's plane n.x + d >= 0, the same line seen along w, the edge's
-  // corners and the face across it; left uninitialised until formed.
-  struct Side {
-    double nx, ny, nz, d;
-    FlatLine flat;
-    int from, to, across;
-    Plane plane() const { return {{nx, ny, nz}, d}; }
-    V3 normal() const { return {nx, ny, nz}; }
-  };
-  std::array<Side, kMaxSides> side;
-  // For each exit face, the height along w of its plane over a point of
-  // the shadow: a point at height h has path height - h to the face.
-  std::array<FlatLinear, kMaxBodyFaces> exitHeight;
-  bool exits(std::size_t f) const { return cosine[f] > kExitCosine; }
-  // The path from p along w to exit face f.
-  LinearPath pathTo(const ConvexPolyhedron::Face& face, std::size_t f) const {
-    const double s = 1.0 / cosine[f];
-    return {s * face.plane.n, s * face.plane.d};
-  }
-};
-
-bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
-  const ConvexPolyhedron& body = crystal.body;
-  if (body.faces.size() > kMaxBodyFaces) return false;
-  b.w = w;
-  const V3 other = std::fabs(w.x) < 0.6 ? V3{1, 0, 0} : V3{0, 1, 0};
-  const V3 c1 = cross(w, other);
-  b.across1 = (1.0 / norm(c1)) * c1;
-  b.across2 = cross(w, b.across1);
-  std::size_t ns = 0;
-  const std::size_t nv = body.vertices.size();
-  if (nv > kMaxBodyCorners) return false;
-  std::array<double, kMaxBodyCorners> s1, s2;  // the corners' shadows
-  for (std::size_t i = 0; i < nv; ++i) {
-    s1[i] = dot(body.vertices[i], b.across1);
-    s2[i] = dot(body.vertices[i], b.across2);
-  }
-  b.exitCount = 0;
-  for (std::size_t f = 0; f < body.faces.size(); ++f) {
-    const auto& face = body.faces[f];
-    b.cosine[f] = -dot(face.plane.n, w);
-    if (b.exits(f)) b.exit[static_cast<std::size_t>(b.exitCount++)] = static_cast<int>(f);
-    Box2 box = Box2::empty();
-    for (int k = 0; k < face.count; ++k) {
-      const std::size_t i = static_cast<std::size_t>(body.loops[static_cast<std::size_t>(face.first + k)]);
-      box.hold(s1[i], s2[i]);
-    }
-    b.shadow[f] = box;
-  }
-  for (std::size_t f = 0; f < body.faces.size(); ++f) {
-    const auto& face = body.faces[f];
-    b.firstSide[f] = static_cast<int>(ns);
-    b.sideCount[f] = 0;
-    if (!b.exits(f)) continue;
-    const double s = 1.0 / b.cosine[f];
-    b.exitHeight[f] = {s * dot(face.plane.n, b.across1), s * dot(face.plane.n, b.across2), s * face.plane.d};
-    for (int k = 0; k < face.count; ++k) {
-      const int g = crystal.across[static_cast<std::size_t>(face.first + k)];
-      if (g < 0 || !b.exits(static_cast<std::size_t>(g))) continue;
-      const int i = body.loops[static_cast<std::size_t>(face.first + k)];
-      const int j = body.loops[static_cast<std::size_t>(face.first + (k + 1) % face.count)];
-      const V3 a = body.vertices[static_cast<std::size_t>(i)], c = body.vertices[static_cast<std::size_t>(j)];
-      // (c - a) x w points into the face: the loop runs anticlockwise about
-      // the inward normal n, and ((c - a) x w).(n x (c - a)) = |c - a|^2 (-n.w).
-      const V3 m = cross(c - a, w);
-      const double len = norm(m);
-      if (len <= 1e-14 * norm(c - a)) continue;
-      if (ns == kMaxSides) return false;
-      const V3 unit = (1.0 / len) * m;
-      const double d = -dot(unit, a);
-      b.side[ns] = {unit.x, unit.y, unit.z, d, {dot(unit, b.across1), dot(unit, b.across2), d}, i, j, g};
-      ++ns;
-      ++b.sideCount[f];
-    }
-  }
-  b.sideTotal = static_cast<int>(ns);
-  return true;
-}
 
 // A region's surface sums: of exp(-mu t)(v.n) and of (t + 1/mu) exp(-mu t)(v.n)
 // over its surface, with their terms' magnitudes.
@@ -165,22 +51,6 @@ struct PlaneAlongV {
 PlaneAlongV planeAlong(V3 n, double d, const BeamFaces& v) {
   const double nv = dot(n, v.w);
   return {-dot(n, v.across1) / nv, -dot(n, v.across2) / nv, -d / nv, nv};
-}
-
-// Whether the line leaves every point of the box on its kept side (+1), on
-// the other (-1), or runs through it (0), eps counting as on the line.
-int sideOfBox(const FlatLine& line, const Box2& box, double eps) {
-  const double centre = line.a * 0.5 * (box.lo1 + box.hi1) + line.b * 0.5 * (box.lo2 + box.hi2) + line.c;
-  const double reach = 0.5 * (std::fabs(line.a) * (box.hi1 - box.lo1) + std::fabs(line.b) * (box.hi2 - box.lo2));
-  if (centre - reach > eps) return 1;
-  if (centre + reach < -eps) return -1;
-  return 0;
-}
-
-Box2 boxOf(const FlatPolygon& q) {
-  Box2 b = Box2::empty();
-  for (int k = 0; k < q.count; ++k) b.hold(q.x[k], q.y[k]);
-  return b;
 }
 
 class RegionSurfaces {

@@ -7,14 +7,6 @@
 
 namespace korvex::exact {
 
-namespace {
-
-// A face counts as an exit face when the beam meets it at more than this
-// cosine; a face the beam grazes sweeps no volume.
-constexpr double kExitCosine = 1e-12;
-
-}  // namespace
-
 ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi) {
   ExactCrystal c;
   const V3 span = boxHi - boxLo;

@@ -18,6 +18,10 @@
 
 namespace korvex::exact {
 
+// A face counts as an exit face when a beam meets it at more than this
+// cosine; a face the beam grazes sweeps no volume.
+inline constexpr double kExitCosine = 1e-12;
+
 struct ExactCrystal {
   ConvexPolyhedron body;  // faces tagged with their crystal face number (0-based)
   // For each entry k of body.loops, the body face across the edge from

@@ -1,0 +1,80 @@
+// The faces of the crystal as one beam sees them, for the integrals
+// through the regions' surfaces: which faces the beam leaves by, the boxes
+// of the faces' shadows on a plane across the beam, and the planes along
+// the beam through the edges that two exit faces share (the sides of the
+// exit faces' columns), in space and as lines in that plane.
+#pragma once
+
+#include <array>
+
+#include "exact/crystal_pieces.hpp"
+#include "exact/flat_polygon.hpp"
+
+namespace korvex::exact {
+
+// Sizes held in place; a larger crystal is integrated piece by piece.
+inline constexpr std::size_t kMaxBodyFaces = 64;
+inline constexpr std::size_t kMaxSides = 192;
+inline constexpr std::size_t kMaxBodyCorners = 128;
+
+// A rectangle in a plane across a beam, holding the shadows of points.
+struct Box2 {
+  double lo1, hi1, lo2, hi2;  // set by empty() before use
+  static Box2 empty() { return {1e300, -1e300, 1e300, -1e300}; }
+  void hold(double a, double b) {
+    lo1 = a < lo1 ? a : lo1;
+    hi1 = a > hi1 ? a : hi1;
+    lo2 = b < lo2 ? b : lo2;
+    hi2 = b > hi2 ? b : hi2;
+  }
+  // Whether the two overlap or come within eps of each other (a face
+  // along the beam casts a shadow of no width).
+  bool meets(const Box2& o, double eps) const {
+    return lo1 <= o.hi1 + eps && o.lo1 <= hi1 + eps && lo2 <= o.hi2 + eps && o.lo2 <= hi2 + eps;
+  }
+};
+
+// The faces of the crystal as one beam w sees them: cosines -n.w, the
+// boxes of their shadows along w, and for each face it leaves by the planes
+// along w through the edges it shares with other exit faces, each facing
+// into the face's column.
+struct BeamFaces {
+  V3 w, across1, across2;  // across1, across2, w: a right-handed frame
+  int exitCount = 0;
+  std::array<int, kMaxBodyFaces> exit;  // the faces w leaves by
+  int sideTotal = 0;
+  std::array<double, kMaxBodyFaces> cosine;
+  std::array<Box2, kMaxBodyFaces> shadow;
+  std::array<int, kMaxBodyFaces> firstSide, sideCount;
+  // Each side's plane n.x + d >= 0, the same line seen along w, the edge's
+  // corners and the face across it; left uninitialised until formed.
+  struct Side {
+    double nx, ny, nz, d;
+    FlatLine flat;
+    int from, to, across;
+    Plane plane() const { return {{nx, ny, nz}, d}; }
+    V3 normal() const { return {nx, ny, nz}; }
+  };
+  std::array<Side, kMaxSides> side;
+  // For each exit face, the height along w of its plane over a point of
+  // the shadow: a point at height h has path height - h to the face.
+  std::array<FlatLinear, kMaxBodyFaces> exitHeight;
+  bool exits(std::size_t f) const { return cosine[f] > kExitCosine; }
+  // The path from p along w to exit face f.
+  LinearPath pathTo(const ConvexPolyhedron::Face& face, std::size_t f) const {
+    const double s = 1.0 / cosine[f];
+    return {s * face.plane.n, s * face.plane.d};
+  }
+};
+
+// The faces of `crystal` as the unit vector w sees them; false when the
+// crystal has more faces, corners or shared edges than are held in place.
+bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b);
+
+// Whether the line leaves every point of the box on its kept side (+1), on
+// the other (-1), or runs through it (0), eps counting as on the line.
+int sideOfBox(const FlatLine& line, const Box2& box, double eps);
+
+Box2 boxOf(const FlatPolygon& q);
+
+}  // namespace korvex::exact
