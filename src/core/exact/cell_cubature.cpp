@@ -107,10 +107,10 @@ CellIntegrals CellCubature::closedForm(const Piece& piece) const {
   return r;
 }
 
-Values<3> CellCubature::atPoint(const Piece& piece, V3 p, bool shadowedU, bool shadowedV) const {
-  if (cell_.opaque && (shadowedU || shadowedV)) return {0.0, 0.0, 0.0};
+std::array<double, 3> CellCubature::exponentsAt(const Piece& piece, V3 p, bool shadowedU, bool shadowedV,
+                                               double wallU, double wallV) const {
   double gasket = 0.0, medium = 0.0;
-  const auto beam = [&](const BeamInCell& b, double t, bool shadowed) {
+  const auto beam = [&](const BeamInCell& b, double t, bool shadowed, double wall) {
     // The way to the culet; for a shadowed beam its part beyond the hole's
     // wall runs in the gasket.
     const double S = b.toCulet(p);
@@ -118,20 +118,18 @@ Values<3> CellCubature::atPoint(const Piece& piece, V3 p, bool shadowedU, bool s
       medium += S - t;
       return;
     }
-    const double exit = b.holeExit(p);
-    gasket += std::max(0.0, S - exit);
-    medium += std::max(0.0, std::min(S, exit) - t);
+    gasket += std::max(0.0, S - wall);
+    medium += std::max(0.0, std::min(S, wall) - t);
   };
   const double tu = piece.incident.path(p), tv = piece.diffracted.path(p);
-  beam(u_, tu, shadowedU);
-  beam(v_, tv, shadowedV);
-  const double G = std::exp(-cell_.muGasket * gasket);
-  const double M = cell_.medium ? std::exp(-cell_.muMedium * medium) : 1.0;
-  return {std::exp(-cell_.muCrystal * (tu + tv)) * G * M, G, M};
+  beam(u_, tu, shadowedU, wallU);
+  beam(v_, tv, shadowedV, wallV);
+  const double g = -cell_.muGasket * gasket, m = cell_.medium ? -cell_.muMedium * medium : 0.0;
+  return {-cell_.muCrystal * (tu + tv) + g + m, g, m};
 }
 
 Values<3> CellCubature::alongLine(const Piece& piece, double x, double z, double ylo, double yhi,
-                                  const std::array<Light, 2>& light, const Values<3>& tolerance) const {
+                                  const std::array<Light, 2>& light) const {
   std::array<double, 6> points{};
   std::size_t n = 0;
   points[n++] = ylo;
@@ -174,8 +172,31 @@ Values<3> CellCubature::alongLine(const Piece& piece, double x, double z, double
       sum[1] += y1 - y0;
       sum[2] += cell_.medium ? segmentExpIntegral(y1 - y0, e0[1], e1[1]) : y1 - y0;
     } else if (!cell_.opaque) {
-      sum += integrate<3>([&](double y) { return atPoint(piece, at(y), su, sv); }, y0, y1,
-                          scaled(tolerance, (y1 - y0) / (yhi - ylo)));
+      // A shadowed beam's way to the hole's wall is the same at every y of
+      // the line, its way to the culet and the paths in the crystal are
+      // linear in y: the gasket and medium paths are linear except where
+      // the crystal's exit passes the wall. Cut there, each part is in
+      // closed form.
+      const double exitU = su ? u_.holeExit(mid) : 0.0, exitV = sv ? v_.holeExit(mid) : 0.0;
+      std::array<double, 4> ys{y0, y1, y1, y1};
+      std::size_t ny = 1;
+      const auto cutWhereExitPassesWall = [&](const ExitFace& face, double wall) {
+        const double d0 = face.path(at(y0)) - wall, d1 = face.path(at(y1)) - wall;
+        if ((d0 < 0.0) == (d1 < 0.0)) return;
+        const double y = y0 + (y1 - y0) * (d0 / (d0 - d1));
+        if (y > y0 && y < y1) ys[ny++] = y;
+      };
+      if (su) cutWhereExitPassesWall(piece.incident, exitU);
+      if (sv) cutWhereExitPassesWall(piece.diffracted, exitV);
+      if (ny == 3 && ys[2] < ys[1]) std::swap(ys[1], ys[2]);
+      ys[ny++] = y1;
+      for (std::size_t i = 0; i + 1 < ny; ++i) {
+        const double ya = ys[i], yb = ys[i + 1];
+        if (!(yb > ya)) continue;
+        const auto e0 = exponentsAt(piece, at(ya), su, sv, exitU, exitV);
+        const auto e1 = exponentsAt(piece, at(yb), su, sv, exitU, exitV);
+        for (std::size_t j = 0; j < 3; ++j) sum[j] += segmentExpIntegral(yb - ya, e0[j], e1[j]);
+      }
     }
   }
   return sum;
@@ -366,12 +387,11 @@ CellIntegrals CellCubature::piece(const Piece& piece, double relative, double cr
     }
     sortBreaks(zs, zlo, zhi);
     if (bothMixed) crossingsOfShadows(x, zs);
-    const Values<3> yTolerance = scaled(zTolerance, 0.25 / (zhi - zlo));
     return integrateBetween<3>(
         [&](double z) -> Values<3> {
           const Section s = sectionAt(body, x, z);
           if (!(s.yhi > s.ylo)) return {};
-          return alongLine(piece, x, z, s.ylo, s.yhi, light, yTolerance);
+          return alongLine(piece, x, z, s.ylo, s.yhi, light);
         },
         zs, zTolerance, true);
   };

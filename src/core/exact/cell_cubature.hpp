@@ -55,10 +55,15 @@ class CellCubature {
   enum class Light { Lit, Dark, Mixed };
   Light lightOf(const ConvexPolyhedron& p, const BeamInCell& beam) const;
   CellIntegrals closedForm(const Piece& piece) const;
-  // The integrand at a point where each beam is or is not shadowed.
-  Values<3> atPoint(const Piece& piece, V3 p, bool shadowedU, bool shadowedV) const;
+  // The three exponents (of the total, the gasket and the medium factor)
+  // at a point where each beam is or is not shadowed; wallU, wallV the
+  // shadowed beams' ways to the hole's wall.
+  std::array<double, 3> exponentsAt(const Piece& piece, V3 p, bool shadowedU, bool shadowedV, double wallU,
+                                    double wallV) const;
+  // The integrals along the line (x, z) from ylo to yhi, in closed form
+  // between the shadow's edges and where a crystal's exit passes the wall.
   Values<3> alongLine(const Piece& piece, double x, double z, double ylo, double yhi,
-                      const std::array<Light, 2>& light, const Values<3>& tolerance) const;
+                      const std::array<Light, 2>& light) const;
 
   CellAbsorption cell_;
   BeamInCell u_, v_;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "exact/quick_exp.hpp"
+
 namespace korvex::exact {
 
 namespace {
@@ -179,7 +181,8 @@ double expDividedDifference(std::span<const double> nodes) {
 }
 
 double segmentExpIntegral(double length, double e0, double e1) {
-  return length * dividedDifference<double, 2>({e0, e1});
+  // Two nodes need no table: the quotient, or its series where they crowd.
+  return length * expMeanOnSegment(e0, e1, quickExp(e0), quickExp(e1));
 }
 
 double tetrahedronExpIntegral(double volume, const std::array<double, 4>& e) {
