@@ -45,36 +45,17 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
       if (g < 0 || !b.exits(static_cast<std::size_t>(g))) continue;
       const int i = body.loops[static_cast<std::size_t>(face.first + k)];
       const int j = body.loops[static_cast<std::size_t>(face.first + (k + 1) % face.count)];
-      const V3 a = body.vertices[static_cast<std::size_t>(i)], c = body.vertices[static_cast<std::size_t>(j)];
-      // (c - a) x w points into the face: the loop runs anticlockwise about
-      // the inward normal n, and ((c - a) x w).(n x (c - a)) = |c - a|^2 (-n.w).
-      const V3 m = cross(c - a, w);
-      const double len = norm(m);
-      if (len <= 1e-14 * norm(c - a)) continue;
+      Plane plane;
+      if (!columnSide(body.vertices[static_cast<std::size_t>(i)], body.vertices[static_cast<std::size_t>(j)], w, plane))
+        continue;
       if (ns == kMaxSides) return false;
-      const V3 unit = (1.0 / len) * m;
-      const double d = -dot(unit, a);
-      b.side[ns] = {unit.x, unit.y, unit.z, d, {dot(unit, b.across1), dot(unit, b.across2), d}, i, j, g};
+      const V3 n = plane.n;
+      b.side[ns] = {n.x, n.y, n.z, plane.d, {dot(n, b.across1), dot(n, b.across2), plane.d}, i, j, g};
       ++ns;
       ++b.sideCount[f];
     }
   }
-  b.sideTotal = static_cast<int>(ns);
   return true;
-}
-
-int sideOfBox(const FlatLine& line, const Box2& box, double eps) {
-  const double centre = line.a * 0.5 * (box.lo1 + box.hi1) + line.b * 0.5 * (box.lo2 + box.hi2) + line.c;
-  const double reach = 0.5 * (std::fabs(line.a) * (box.hi1 - box.lo1) + std::fabs(line.b) * (box.hi2 - box.lo2));
-  if (centre - reach > eps) return 1;
-  if (centre + reach < -eps) return -1;
-  return 0;
-}
-
-Box2 boxOf(const FlatPolygon& q) {
-  Box2 b = Box2::empty();
-  for (int k = 0; k < q.count; ++k) b.hold(q.x[k], q.y[k]);
-  return b;
 }
 
 }  // namespace korvex::exact

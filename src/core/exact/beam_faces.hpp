@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 #include "exact/crystal_pieces.hpp"
 #include "exact/flat_polygon.hpp"
@@ -73,8 +74,19 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b);
 
 // Whether the line leaves every point of the box on its kept side (+1), on
 // the other (-1), or runs through it (0), eps counting as on the line.
-int sideOfBox(const FlatLine& line, const Box2& box, double eps);
+// Inline: it decides most cuts before any corner is looked at.
+inline int sideOfBox(const FlatLine& line, const Box2& box, double eps) {
+  const double centre = line.a * 0.5 * (box.lo1 + box.hi1) + line.b * 0.5 * (box.lo2 + box.hi2) + line.c;
+  const double reach = 0.5 * (std::fabs(line.a) * (box.hi1 - box.lo1) + std::fabs(line.b) * (box.hi2 - box.lo2));
+  if (centre - reach > eps) return 1;
+  if (centre + reach < -eps) return -1;
+  return 0;
+}
 
-Box2 boxOf(const FlatPolygon& q);
+inline Box2 boxOf(const FlatPolygon& q) {
+  Box2 b = Box2::empty();
+  for (int k = 0; k < q.count; ++k) b.hold(q.x[k], q.y[k]);
+  return b;
+}
 
 }  // namespace korvex::exact

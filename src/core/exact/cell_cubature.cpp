@@ -148,55 +148,43 @@ Values<3> CellCubature::alongLine(const Piece& piece, double x, double z, double
     for (std::size_t j = i; j > 1 && points[j] < points[j - 1]; --j) std::swap(points[j], points[j - 1]);
   }
 
-  const double mu = cell_.muCrystal, mm = cell_.medium ? cell_.muMedium : 0.0;
   const auto at = [&](double y) { return V3{x, y, z}; };
   const auto shadowedAt = [&](int b, V3 p) {
     const Light l = light[static_cast<std::size_t>(b)];
     return l == Light::Dark || (l == Light::Mixed && beams[b]->shadowed(p));
   };
+  // A beam's way to the hole's wall is the same at every y of the line.
+  const double wallU = light[0] != Light::Lit ? u_.holeExit(at(ylo)) : 0.0;
+  const double wallV = light[1] != Light::Lit ? v_.holeExit(at(ylo)) : 0.0;
   Values<3> sum{};
   for (std::size_t k = 0; k + 1 < n; ++k) {
     const double y0 = points[k], y1 = points[k + 1];
     if (!(y1 > y0)) continue;
     const V3 mid = at(0.5 * (y0 + y1));
     const bool su = shadowedAt(0, mid), sv = shadowedAt(1, mid);
-    if (!su && !sv) {
-      // Unshadowed: both exponents linear along the line.
-      const auto exponents = [&](V3 p) {
-        const double medium = -mm * (u_.toCulet(p) - piece.incident.path(p) + v_.toCulet(p) -
-                                     piece.diffracted.path(p));
-        return std::array<double, 2>{-mu * piece.path(p) + medium, medium};
-      };
-      const auto e0 = exponents(at(y0)), e1 = exponents(at(y1));
-      sum[0] += segmentExpIntegral(y1 - y0, e0[0], e1[0]);
-      sum[1] += y1 - y0;
-      sum[2] += cell_.medium ? segmentExpIntegral(y1 - y0, e0[1], e1[1]) : y1 - y0;
-    } else if (!cell_.opaque) {
-      // A shadowed beam's way to the hole's wall is the same at every y of
-      // the line, its way to the culet and the paths in the crystal are
-      // linear in y: the gasket and medium paths are linear except where
-      // the crystal's exit passes the wall. Cut there, each part is in
-      // closed form.
-      const double exitU = su ? u_.holeExit(mid) : 0.0, exitV = sv ? v_.holeExit(mid) : 0.0;
-      std::array<double, 4> ys{y0, y1, y1, y1};
-      std::size_t ny = 1;
-      const auto cutWhereExitPassesWall = [&](const ExitFace& face, double wall) {
-        const double d0 = face.path(at(y0)) - wall, d1 = face.path(at(y1)) - wall;
-        if ((d0 < 0.0) == (d1 < 0.0)) return;
-        const double y = y0 + (y1 - y0) * (d0 / (d0 - d1));
-        if (y > y0 && y < y1) ys[ny++] = y;
-      };
-      if (su) cutWhereExitPassesWall(piece.incident, exitU);
-      if (sv) cutWhereExitPassesWall(piece.diffracted, exitV);
-      if (ny == 3 && ys[2] < ys[1]) std::swap(ys[1], ys[2]);
-      ys[ny++] = y1;
-      for (std::size_t i = 0; i + 1 < ny; ++i) {
-        const double ya = ys[i], yb = ys[i + 1];
-        if (!(yb > ya)) continue;
-        const auto e0 = exponentsAt(piece, at(ya), su, sv, exitU, exitV);
-        const auto e1 = exponentsAt(piece, at(yb), su, sv, exitU, exitV);
-        for (std::size_t j = 0; j < 3; ++j) sum[j] += segmentExpIntegral(yb - ya, e0[j], e1[j]);
-      }
+    if (cell_.opaque && (su || sv)) continue;
+    // The way to the culet and the paths in the crystal are linear in y, so
+    // the gasket and medium paths are linear too, except where a shadowed
+    // beam's exit from the crystal passes the wall. Cut there, each part is
+    // in closed form.
+    std::array<double, 4> ys{y0, y1, y1, y1};
+    std::size_t ny = 1;
+    const auto cutWhereExitPassesWall = [&](const ExitFace& face, double wall) {
+      const double d0 = face.path(at(y0)) - wall, d1 = face.path(at(y1)) - wall;
+      if ((d0 < 0.0) == (d1 < 0.0)) return;
+      const double y = y0 + (y1 - y0) * (d0 / (d0 - d1));
+      if (y > y0 && y < y1) ys[ny++] = y;
+    };
+    if (su) cutWhereExitPassesWall(piece.incident, wallU);
+    if (sv) cutWhereExitPassesWall(piece.diffracted, wallV);
+    if (ny == 3 && ys[2] < ys[1]) std::swap(ys[1], ys[2]);
+    ys[ny++] = y1;
+    for (std::size_t i = 0; i + 1 < ny; ++i) {
+      const double ya = ys[i], yb = ys[i + 1];
+      if (!(yb > ya)) continue;
+      const auto e0 = exponentsAt(piece, at(ya), su, sv, wallU, wallV);
+      const auto e1 = exponentsAt(piece, at(yb), su, sv, wallU, wallV);
+      for (std::size_t j = 0; j < 3; ++j) sum[j] += segmentExpIntegral(yb - ya, e0[j], e1[j]);
     }
   }
   return sum;

@@ -35,7 +35,6 @@ struct RegionSums {
 // position restricted to the plane is then linear in (x, y).
 struct PlaneAlongV {
   double hx, hy, h0;
-  double nv;  // n.v: the plane's shadow runs the other way round when negative
   FlatLinear restrict(V3 g, double offset, const BeamFaces& v) const {
     const double gv = dot(g, v.w);
     return {dot(g, v.across1) + gv * hx, dot(g, v.across2) + gv * hy, gv * h0 + offset};
@@ -50,7 +49,28 @@ struct PlaneAlongV {
 
 PlaneAlongV planeAlong(V3 n, double d, const BeamFaces& v) {
   const double nv = dot(n, v.w);
-  return {-dot(n, v.across1) / nv, -dot(n, v.across2) / nv, -d / nv, nv};
+  return {-dot(n, v.across1) / nv, -dot(n, v.across2) / nv, -d / nv};
+}
+
+// The part of q in the column of `beam`'s exit face f: q cut by the
+// column's sides, each seen as lineOf(side). A side whose line does not
+// cross q's box keeps all of q or none of it without a look at its
+// corners. The cuts go into a and b; nullptr when nothing is left.
+template <class LineOf>
+const FlatPolygon* inColumn(const FlatPolygon& q, const Box2& box, const BeamFaces& beam, std::size_t f,
+                            LineOf&& lineOf, double eps, FlatPolygon& a, FlatPolygon& b) {
+  const FlatPolygon* current = &q;
+  for (int s = beam.firstSide[f]; s < beam.firstSide[f] + beam.sideCount[f]; ++s) {
+    const BeamFaces::Side& side = beam.side[static_cast<std::size_t>(s)];
+    const int where = sideOfBox(side.flat, box, eps);
+    if (where > 0) continue;
+    if (where < 0) return nullptr;
+    FlatPolygon& target = current == &a ? b : a;
+    const Cut cut = clipFlat(*current, lineOf(side), eps, target);
+    if (cut == Cut::Empty) return nullptr;
+    if (cut == Cut::Cut) current = &target;
+  }
+  return current;
 }
 
 class RegionSurfaces {
@@ -128,22 +148,9 @@ void RegionSurfaces::alongDiffracted(const FlatPolygon& q, const PlaneAlongV& pl
   for (int k = 0; k < v_.exitCount; ++k) {
     const std::size_t g = static_cast<std::size_t>(v_.exit[static_cast<std::size_t>(k)]);
     if (!shadow.meets(v_.shadow[g], eps)) continue;
-    const FlatPolygon* current = &q;
-    bool empty = false;
-    for (int s = v_.firstSide[g]; s < v_.firstSide[g] + v_.sideCount[g] && !empty; ++s) {
-      const FlatLine& line = v_.side[static_cast<std::size_t>(s)].flat;
-      const int side = sideOfBox(line, shadow, eps);
-      if (side > 0) continue;
-      if (side < 0) {
-        empty = true;
-        break;
-      }
-      FlatPolygon& target = current == &vA_ ? vB_ : vA_;
-      const Cut cut = clipFlat(*current, line, eps, target);
-      if (cut == Cut::Empty) empty = true;
-      if (cut == Cut::Cut) current = &target;
-    }
-    if (!empty) addBoth(flatPathMoments(*current, plus(tU, v_.exitHeight[g]), -plane.hx, -plane.hy, mu_));
+    const auto asSeen = [](const BeamFaces::Side& side) { return side.flat; };
+    const FlatPolygon* part = inColumn(q, shadow, v_, g, asSeen, eps, vA_, vB_);
+    if (part) addBoth(flatPathMoments(*part, plus(tU, v_.exitHeight[g]), -plane.hx, -plane.hy, mu_));
   }
 }
 
@@ -226,29 +233,16 @@ void RegionSurfaces::integrate() {
     for (int k = 0; k < u_.exitCount; ++k) {
       const std::size_t f = static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)]);
       if (!u_.shadow[e].meets(u_.shadow[f], crystal_.eps)) continue;
-      const FlatPolygon* current = &face_;
-      bool empty = false;
-      for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f] && !empty; ++s) {
-        const BeamFaces::Side& side = u_.side[static_cast<std::size_t>(s)];
-        // The side holds u, so the face's shadow along u decides most of them.
-        const int where = sideOfBox(side.flat, u_.shadow[e], crystal_.eps);
-        if (where > 0) continue;
-        if (where < 0) {
-          empty = true;
-          break;
-        }
-        FlatPolygon& target = current == &uA_ ? uB_ : uA_;
-        const Cut cut = clipFlat(*current, plane.meet(side.plane(), v_), crystal_.eps, target);
-        if (cut == Cut::Empty) empty = true;
-        if (cut == Cut::Cut) current = &target;
-      }
-      if (empty) continue;
+      // The sides hold u, so the face's shadow along u decides most of them.
+      const auto onFace = [&](const BeamFaces::Side& side) { return plane.meet(side.plane(), v_); };
+      const FlatPolygon* part = inColumn(face_, u_.shadow[e], u_, f, onFace, crystal_.eps, uA_, uB_);
+      if (!part) continue;
       const LinearPath tU = u_.pathTo(body_.faces[f], f);
       const FlatLinear tUOnFace = plane.restrict(tU.gradient, tU.offset, v_);
       if (v_.exits(e)) {
-        alongDiffracted(*current, plane, tUOnFace, f, 1.0, -1, 0.0, static_cast<int>(e));
+        alongDiffracted(*part, plane, tUOnFace, f, 1.0, -1, 0.0, static_cast<int>(e));
       } else {
-        alongDiffracted(*current, plane, tUOnFace, f, -1.0, -1, 0.0);
+        alongDiffracted(*part, plane, tUOnFace, f, -1.0, -1, 0.0);
       }
     }
   }
@@ -267,13 +261,8 @@ PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double m
     return piecewisePathMoments(crystal, u, v, mu, cutter);
   };
   if (!(mu > 0.0)) return allByPieces();
-  BeamFaces first, second;
-  if (!describeFaces(crystal, u, first) || !describeFaces(crystal, v, second)) return allByPieces();
-  // The total path is symmetric in the two beams: the regions are taken
-  // along the beam whose exit faces share fewer edges, so fewer walls.
-  const bool swapped = (second.sideTotal + 2) * first.exitCount < (first.sideTotal + 2) * second.exitCount;
-  const BeamFaces& bu = swapped ? second : first;
-  const BeamFaces& bv = swapped ? first : second;
+  BeamFaces bu, bv;
+  if (!describeFaces(crystal, u, bu) || !describeFaces(crystal, v, bv)) return allByPieces();
   RegionSurfaces surfaces(crystal, bu, bv, mu);
   try {
     surfaces.integrate();
@@ -296,7 +285,7 @@ PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double m
     const double rate = -bv.cosine[f] / bu.cosine[f] - 1.0;
     Region& r = regions[f];
     if (std::fabs(rate) < kSmallestRate) {
-      r.value = {-1.0, -1.0};  // by pieces
+      r = {{-1.0, -1.0}, {}, false};  // no surface sum: by pieces
       continue;
     }
     const RegionSums& s = surfaces.sums(f);
@@ -331,7 +320,7 @@ PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double m
   if (regionsByPieces) *regionsByPieces = byPiecesCount;
   if (byPiecesCount > 0) {
     const PathMoments rest =
-        piecewisePathMoments(crystal, bu.w, bv.w, mu, cutter, [&](int f) { return byPieces[static_cast<std::size_t>(f)]; });
+        piecewisePathMoments(crystal, u, v, mu, cutter, [&](int f) { return byPieces[static_cast<std::size_t>(f)]; });
     sum.transmitted += rest.transmitted;
     sum.pathWeighted += rest.pathWeighted;
   }

@@ -52,6 +52,15 @@ ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi)
   return c;
 }
 
+bool columnSide(V3 a, V3 c, V3 w, Plane& side) {
+  const V3 m = cross(c - a, w);
+  const double len = norm(m);
+  if (len <= 1e-14 * norm(c - a)) return false;
+  const V3 unit = (1.0 / len) * m;
+  side = {unit, -dot(unit, a)};
+  return true;
+}
+
 void PieceCutter::prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Prism>& prisms) {
   const auto& body = crystal.body;
   const std::size_t nf = body.faces.size();
@@ -66,20 +75,12 @@ void PieceCutter::prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Pri
     p.exit = {face.plane, cosine};
     p.face = static_cast<int>(f);
     p.sides.clear();
-    V3 centroid{};
-    for (int k = 0; k < face.count; ++k)
-      centroid = centroid + body.vertices[static_cast<std::size_t>(body.loops[face.first + k])];
-    centroid = (1.0 / face.count) * centroid;
     for (int k = 0; k < face.count; ++k) {
       if (!exits(crystal.across[static_cast<std::size_t>(face.first + k)])) continue;
       const V3 a = body.vertices[static_cast<std::size_t>(body.loops[face.first + k])];
       const V3 b = body.vertices[static_cast<std::size_t>(body.loops[face.first + (k + 1) % face.count])];
-      V3 n = cross(b - a, w);
-      const double len = norm(n);
-      if (len <= 1e-14 * norm(b - a)) continue;
-      n = (1.0 / len) * n;
-      if (dot(n, centroid - a) < 0.0) n = -1.0 * n;
-      p.sides.push_back({n, -dot(n, a)});
+      Plane side;
+      if (columnSide(a, b, w, side)) p.sides.push_back(side);
     }
   }
   prisms.resize(used);

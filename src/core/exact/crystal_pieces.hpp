@@ -44,6 +44,13 @@ struct ExitFace {
   double path(V3 p) const { return plane.at(p) / cosine; }
 };
 
+// The side of a column along w through the edge from a to c of a face w
+// leaves by: the plane holding the edge and w, its unit normal (c - a) x w
+// facing into the column (the face's loop runs anticlockwise about its
+// inward normal n, and ((c - a) x w).(n x (c - a)) = |c - a|^2 (-n.w) > 0).
+// False for an edge along w, which bounds no column.
+bool columnSide(V3 a, V3 c, V3 w, Plane& side);
+
 struct Piece {
   const ConvexPolyhedron& body;
   ExitFace incident;    // exit of the reversed incident beam
