@@ -3,7 +3,9 @@
 // random crystals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <random>
 
@@ -11,6 +13,7 @@
 #include "exact/crystal_pieces.hpp"
 #include "exact/divided_difference.hpp"
 #include "exact/exact_support.hpp"
+#include "exact/flat_polygon_lanes.hpp"
 #include "exact/quick_exp.hpp"
 #include "exact/sphere_exact.hpp"
 #include "transmission/transmission_support.hpp"
@@ -73,6 +76,93 @@ TEST(ExactDividedDifference, InlineExponentialWithinTwoUnitsInTheLastPlace) {
   EXPECT_EQ(quickExp(-709.0), 0.0);
   EXPECT_TRUE(std::isinf(quickExp(710.0)));
   EXPECT_TRUE(std::isnan(quickExp(std::nan(""))));
+}
+
+// The eight-lane clips and moments against one corner at a time, bit for
+// bit: convex polygons of 3 to 8 corners, lines through and near corners,
+// paths whose neighbouring corners differ by about the series threshold of
+// the exponential's mean, and exponents down past underflow.
+TEST(ExactPolygon, EightLanesGiveTheSameBitsAsOneCornerAtATime) {
+  if (!eight_lanes::available()) GTEST_SKIP() << "the processor has no AVX-512";
+  std::mt19937_64 rng(17);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const auto same = [](double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); };
+  int cuts = 0, series = 0;
+  for (int trial = 0; trial < 20000; ++trial) {
+    SCOPED_TRACE(trial);
+    FlatPolygon p{}, a{}, b{};
+    p.count = 3 + trial % 6;
+    std::array<double, 8> angle;
+    for (int k = 0; k < p.count; ++k) angle[k] = 6.283185307179586 * unit(rng);
+    std::sort(angle.begin(), angle.begin() + p.count);
+    const double scale = std::pow(10.0, 4.0 * unit(rng) - 1.0);
+    double mu = std::pow(10.0, 5.0 * unit(rng) - 4.0) / scale * (trial % 50 == 0 ? 1e3 : 1.0);
+    // A third of the paths rise across the polygon by 0.3 to 3 optical
+    // lengths, so that short or level edges take the series.
+    const bool rising = trial % 3 == 0;
+    const double turnPath = 6.283185307179586 * unit(rng), rise = (0.3 + 2.7 * unit(rng)) / (2.0 * scale);
+    if (rising) mu = 1.0;
+    for (int k = 0; k < p.count; ++k) {
+      p.x[k] = scale * (1.0 + std::cos(angle[k]));
+      p.y[k] = scale * (2.0 + std::sin(angle[k]));
+      p.value[k] = rising ? rise * (std::cos(turnPath) * p.x[k] + std::sin(turnPath) * p.y[k]) + 1e-3 * unit(rng)
+                          : scale * unit(rng);
+    }
+    for (int k = 0; k < p.count; ++k)
+      if (rising && std::fabs(p.value[k] - p.value[(k + 1) % p.count]) < 0.05) {
+        ++series;
+        break;
+      }
+    const double turn = 6.283185307179586 * unit(rng);
+    const int through = trial % p.count;
+    FlatLine line{std::cos(turn), std::sin(turn), 0.0};
+    line.c = -(line.a * p.x[through] + line.b * p.y[through]) + (trial % 4 == 0 ? 0.0 : scale * (unit(rng) - 0.5));
+    const double eps = 1e-10 * scale;
+    const auto samePolygon = [&](const FlatPolygon& one, const FlatPolygon& other) {
+      ASSERT_EQ(one.count, other.count);
+      for (int k = 0; k < one.count; ++k)
+        ASSERT_TRUE(same(one.x[k], other.x[k]) && same(one.y[k], other.y[k]) && same(one.value[k], other.value[k]))
+            << k;
+    };
+    const Cut one = one_by_one::clipFlat(p, line, eps, a);
+    ASSERT_EQ(clipFlat(p, line, eps, b), one);
+    if (one == Cut::Cut) {
+      ++cuts;
+      samePolygon(a, b);
+    }
+    // Up to four lines in turn, the corners kept in registers between them
+    // (and past eight corners, in memory).
+    std::array<FlatLine, 4> lines{line};
+    const int lineCount = 1 + trial % 4;
+    for (int k = 1; k < lineCount; ++k) {
+      const double t = 6.283185307179586 * unit(rng);
+      lines[k] = {std::cos(t), std::sin(t), 0.0};
+      lines[k].c = -(lines[k].a * p.x[0] + lines[k].b * p.y[0]) + scale * (unit(rng) - 0.2);
+    }
+    FlatPolygon chain[2] = {p, p};
+    const FlatPolygon* current = &p;
+    Cut oneByOne = Cut::Unchanged;
+    for (int k = 0; k < lineCount && oneByOne != Cut::Empty; ++k) {
+      FlatPolygon& target = current == &chain[0] ? chain[1] : chain[0];
+      const Cut c = one_by_one::clipFlat(*current, lines[k], eps, target);
+      if (c == Cut::Empty) oneByOne = Cut::Empty;
+      if (c == Cut::Cut) {
+        current = &target;
+        oneByOne = Cut::Cut;
+      }
+    }
+    ASSERT_EQ(clipFlatByAll(p, lines.data(), lineCount, eps, b), oneByOne);
+    if (oneByOne == Cut::Cut) samePolygon(*current, b);
+    const FlatLinear added = rising ? FlatLinear{0.0, 0.0, unit(rng)} : FlatLinear{0.3 * unit(rng), -0.2 * unit(rng), scale * unit(rng)};
+    const double gx = rising ? rise * std::cos(turnPath) : unit(rng) - 0.5, gy = rising ? rise * std::sin(turnPath) : unit(rng) - 0.5;
+    const BoundedMoments m1 = flatPathMoments(p, added, gx, gy, mu, false);
+    const BoundedMoments m8 = flatPathMoments(p, added, gx, gy, mu, true);
+    ASSERT_TRUE(same(m1.value.transmitted, m8.value.transmitted) && same(m1.value.pathWeighted, m8.value.pathWeighted) &&
+                same(m1.bound.transmitted, m8.bound.transmitted) && same(m1.bound.pathWeighted, m8.bound.pathWeighted))
+        << m1.value.transmitted << " " << m8.value.transmitted;
+  }
+  EXPECT_GT(cuts, 5000);
+  EXPECT_GT(series, 1000);
 }
 
 struct BoxCase {

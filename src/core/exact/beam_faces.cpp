@@ -5,7 +5,7 @@
 
 namespace korvex::exact {
 
-bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
+bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFaces& b) {
   const ConvexPolyhedron& body = crystal.body;
   if (body.faces.size() > kMaxBodyFaces) return false;
   b.w = w;
@@ -22,10 +22,16 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
     s2[i] = dot(body.vertices[i], b.across2);
   }
   b.exitCount = 0;
+  b.entryCount = 0;
   for (std::size_t f = 0; f < body.faces.size(); ++f) {
     const auto& face = body.faces[f];
     b.cosine[f] = -dot(face.plane.n, w);
-    if (b.exits(f)) b.exit[static_cast<std::size_t>(b.exitCount++)] = static_cast<int>(f);
+    if (b.exits(f)) {
+      b.exit[static_cast<std::size_t>(b.exitCount++)] = static_cast<int>(f);
+    } else {
+      b.entry[static_cast<std::size_t>(b.entryCount++)] = static_cast<int>(f);
+      if (!entryShadows) continue;
+    }
     Box2 box = Box2::empty();
     for (int k = 0; k < face.count; ++k) {
       const std::size_t i = static_cast<std::size_t>(body.loops[static_cast<std::size_t>(face.first + k)]);
@@ -33,6 +39,11 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
     }
     b.shadow[f] = box;
   }
+  // The side made for each loop entry of an exit face (-1: none); an edge
+  // two exit faces share gives the second face the first one's side turned
+  // over (the same plane, its normal exactly negated).
+  if (body.loops.size() > kMaxLoopEntries) return false;
+  std::array<int, kMaxLoopEntries> sideOf;
   for (std::size_t f = 0; f < body.faces.size(); ++f) {
     const auto& face = body.faces[f];
     b.firstSide[f] = static_cast<int>(ns);
@@ -41,16 +52,30 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b) {
     const double s = 1.0 / b.cosine[f];
     b.exitHeight[f] = {s * dot(face.plane.n, b.across1), s * dot(face.plane.n, b.across2), s * face.plane.d};
     for (int k = 0; k < face.count; ++k) {
-      const int g = crystal.across[static_cast<std::size_t>(face.first + k)];
+      const std::size_t entry = static_cast<std::size_t>(face.first + k);
+      sideOf[entry] = -1;
+      const int g = crystal.across[entry];
       if (g < 0 || !b.exits(static_cast<std::size_t>(g))) continue;
-      const int i = body.loops[static_cast<std::size_t>(face.first + k)];
+      const int i = body.loops[entry];
       const int j = body.loops[static_cast<std::size_t>(face.first + (k + 1) % face.count)];
-      Plane plane;
-      if (!columnSide(body.vertices[static_cast<std::size_t>(i)], body.vertices[static_cast<std::size_t>(j)], w, plane))
-        continue;
+      V3 n;
+      if (g < static_cast<int>(f)) {
+        // g came first: its side along the same edge (the loops run
+        // anticlockwise about the inward normals, so its edge runs the
+        // other way), if the edge does not lie along w.
+        const int made = sideOf[static_cast<std::size_t>(crystal.twin[entry])];
+        if (made < 0) continue;
+        n = -1.0 * b.side[static_cast<std::size_t>(made)].normal();
+      } else {
+        Plane plane;
+        if (!columnSide(body.vertices[static_cast<std::size_t>(i)], body.vertices[static_cast<std::size_t>(j)], w, plane))
+          continue;
+        n = plane.n;
+      }
       if (ns == kMaxSides) return false;
-      const V3 n = plane.n;
-      b.side[ns] = {n.x, n.y, n.z, plane.d, {dot(n, b.across1), dot(n, b.across2), plane.d}, i, j, g};
+      const double d = -dot(n, body.vertices[static_cast<std::size_t>(i)]);
+      b.side[ns] = {n.x, n.y, n.z, d, {dot(n, b.across1), dot(n, b.across2), d}, i, j, g};
+      sideOf[entry] = static_cast<int>(ns);
       ++ns;
       ++b.sideCount[f];
     }

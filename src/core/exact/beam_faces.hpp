@@ -17,6 +17,7 @@ namespace korvex::exact {
 inline constexpr std::size_t kMaxBodyFaces = 64;
 inline constexpr std::size_t kMaxSides = 192;
 inline constexpr std::size_t kMaxBodyCorners = 128;
+inline constexpr std::size_t kMaxLoopEntries = 768;  // twice the edges of 128 corners
 
 // A rectangle in a plane across a beam, holding the shadows of points.
 struct Box2 {
@@ -29,9 +30,12 @@ struct Box2 {
     hi2 = b > hi2 ? b : hi2;
   }
   // Whether the two overlap or come within eps of each other (a face
-  // along the beam casts a shadow of no width).
+  // along the beam casts a shadow of no width); all four comparisons are
+  // made, without branches between them, since which way they go cannot
+  // be foreseen.
   bool meets(const Box2& o, double eps) const {
-    return lo1 <= o.hi1 + eps && o.lo1 <= hi1 + eps && lo2 <= o.hi2 + eps && o.lo2 <= hi2 + eps;
+    return static_cast<bool>(static_cast<int>(lo1 <= o.hi1 + eps) & static_cast<int>(o.lo1 <= hi1 + eps) &
+                             static_cast<int>(lo2 <= o.hi2 + eps) & static_cast<int>(o.lo2 <= hi2 + eps));
   }
 };
 
@@ -43,7 +47,8 @@ struct BeamFaces {
   V3 w, across1, across2;  // across1, across2, w: a right-handed frame
   int exitCount = 0;
   std::array<int, kMaxBodyFaces> exit;  // the faces w leaves by
-  int sideTotal = 0;
+  int entryCount = 0;
+  std::array<int, kMaxBodyFaces> entry;  // the others
   std::array<double, kMaxBodyFaces> cosine;
   std::array<Box2, kMaxBodyFaces> shadow;
   std::array<int, kMaxBodyFaces> firstSide, sideCount;
@@ -68,9 +73,10 @@ struct BeamFaces {
   }
 };
 
-// The faces of `crystal` as the unit vector w sees them; false when the
-// crystal has more faces, corners or shared edges than are held in place.
-bool describeFaces(const ExactCrystal& crystal, V3 w, BeamFaces& b);
+// The faces of `crystal` as the unit vector w sees them, the shadows of the
+// faces it enters by only when entryShadows; false when the crystal has
+// more faces, corners or shared edges than are held in place.
+bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFaces& b);
 
 // Whether the line leaves every point of the box on its kept side (+1), on
 // the other (-1), or runs through it (0), eps counting as on the line.

@@ -55,22 +55,28 @@ PlaneAlongV planeAlong(V3 n, double d, const BeamFaces& v) {
 // The part of q in the column of `beam`'s exit face f: q cut by the
 // column's sides, each seen as lineOf(side). A side whose line does not
 // cross q's box keeps all of q or none of it without a look at its
-// corners. The cuts go into a and b; nullptr when nothing is left.
+// corners. The part goes into `part`; nullptr when nothing is left.
 template <class LineOf>
 const FlatPolygon* inColumn(const FlatPolygon& q, const Box2& box, const BeamFaces& beam, std::size_t f,
-                            LineOf&& lineOf, double eps, FlatPolygon& a, FlatPolygon& b) {
-  const FlatPolygon* current = &q;
+                            LineOf&& lineOf, double eps, FlatPolygon& part) {
+  std::array<FlatLine, kMaxSides> lines;
+  int count = 0;
   for (int s = beam.firstSide[f]; s < beam.firstSide[f] + beam.sideCount[f]; ++s) {
     const BeamFaces::Side& side = beam.side[static_cast<std::size_t>(s)];
     const int where = sideOfBox(side.flat, box, eps);
     if (where > 0) continue;
     if (where < 0) return nullptr;
-    FlatPolygon& target = current == &a ? b : a;
-    const Cut cut = clipFlat(*current, lineOf(side), eps, target);
-    if (cut == Cut::Empty) return nullptr;
-    if (cut == Cut::Cut) current = &target;
+    lines[static_cast<std::size_t>(count++)] = lineOf(side);
   }
-  return current;
+  switch (clipFlatByAll(q, lines.data(), count, eps, part)) {
+    case Cut::Empty:
+      return nullptr;
+    case Cut::Unchanged:
+      return &q;
+    case Cut::Cut:
+      break;
+  }
+  return &part;
 }
 
 class RegionSurfaces {
@@ -103,7 +109,9 @@ class RegionSurfaces {
   const BeamFaces& v_;
   double mu_;
   std::array<RegionSums, kMaxBodyFaces> sums_;  // cleared for u's exit faces
-  FlatPolygon face_, uA_, uB_, vA_, vB_;
+  FlatPolygon face_, uA_, uB_;
+  static constexpr int kPartsAtOnce = 4;
+  std::array<FlatPolygon, kPartsAtOnce> vParts_;
 };
 
 void RegionSurfaces::add(std::size_t region, double sign, const BoundedMoments& m) {
@@ -143,15 +151,31 @@ void RegionSurfaces::alongDiffracted(const FlatPolygon& q, const PlaneAlongV& pl
     addBoth(flatPathMoments(q, plus(tU, v_.exitHeight[static_cast<std::size_t>(vExit)]), -plane.hx, -plane.hy, mu_));
     return;
   }
+  // The parts in the columns of a few exit faces are cut out first and
+  // integrated after, so that the processor can overlap the cuts, which
+  // do not depend on each other.
   const Box2 shadow = boxOf(q);
   const double eps = crystal_.eps;
+  const auto asSeen = [](const BeamFaces::Side& side) { return side.flat; };
+  std::array<const FlatPolygon*, kPartsAtOnce> part;
+  std::array<std::size_t, kPartsAtOnce> face;
+  int parts = 0;
+  const auto integrateParts = [&] {
+    for (int k = 0; k < parts; ++k) {
+      const std::size_t g = face[static_cast<std::size_t>(k)];
+      addBoth(flatPathMoments(*part[static_cast<std::size_t>(k)], plus(tU, v_.exitHeight[g]), -plane.hx, -plane.hy, mu_));
+    }
+    parts = 0;
+  };
   for (int k = 0; k < v_.exitCount; ++k) {
     const std::size_t g = static_cast<std::size_t>(v_.exit[static_cast<std::size_t>(k)]);
     if (!shadow.meets(v_.shadow[g], eps)) continue;
-    const auto asSeen = [](const BeamFaces::Side& side) { return side.flat; };
-    const FlatPolygon* part = inColumn(q, shadow, v_, g, asSeen, eps, vA_, vB_);
-    if (part) addBoth(flatPathMoments(*part, plus(tU, v_.exitHeight[g]), -plane.hx, -plane.hy, mu_));
+    const std::size_t at = static_cast<std::size_t>(parts);
+    part[at] = inColumn(q, shadow, v_, g, asSeen, eps, vParts_[at]);
+    face[at] = g;
+    if (part[at] && ++parts == kPartsAtOnce) integrateParts();
   }
+  integrateParts();
 }
 
 // The wall u sweeps back from the edge of side `side` of exit face f: the
@@ -178,21 +202,21 @@ void RegionSurfaces::wall(std::size_t f, int side) {
   Box2 edge = Box2::empty();
   edge.hold(dot(a, u_.across1), dot(a, u_.across2));
   edge.hold(dot(c, u_.across1), dot(c, u_.across2));
-  const FlatPolygon* current = &face_;
-  for (std::size_t e = 0; e < body_.faces.size(); ++e) {
-    if (u_.exits(e) || !edge.meets(u_.shadow[e], crystal_.eps)) continue;
-    FlatPolygon& target = current == &uA_ ? uB_ : uA_;
-    const Cut cut = clipFlat(*current, plane.meet(body_.faces[e].plane, v_), crystal_.eps, target);
-    if (cut == Cut::Empty) return;
-    if (cut == Cut::Cut) current = &target;
+  std::array<FlatLine, kMaxBodyFaces> lines;
+  int count = 0;
+  for (int k = 0; k < u_.entryCount; ++k) {
+    const std::size_t e = static_cast<std::size_t>(u_.entry[static_cast<std::size_t>(k)]);
+    if (edge.meets(u_.shadow[e], crystal_.eps)) lines[static_cast<std::size_t>(count++)] = plane.meet(body_.faces[e].plane, v_);
   }
+  const Cut cut = clipFlatByAll(face_, lines.data(), count, crystal_.eps, uB_);
+  if (cut == Cut::Empty) return;
+  const FlatPolygon* current = cut == Cut::Cut ? &uB_ : &face_;
   const LinearPath tU = u_.pathTo(body_.faces[f], f);
   const double sign = vn > 0.0 ? 1.0 : -1.0;
   alongDiffracted(*current, plane, plane.restrict(tU.gradient, tU.offset, v_), f, sign, other, -sign);
 }
 
 void RegionSurfaces::integrate() {
-  const std::size_t nf = body_.faces.size();
   for (int k = 0; k < u_.exitCount; ++k) sums_[static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)])] = {};
   const auto loopOf = [&](std::size_t f) {
     const auto& face = body_.faces[f];
@@ -223,8 +247,8 @@ void RegionSurfaces::integrate() {
     for (int s = u_.firstSide[f]; s < u_.firstSide[f] + u_.sideCount[f]; ++s) wall(f, s);
   }
   // The faces u enters by, in the columns of its exit faces.
-  for (std::size_t e = 0; e < nf; ++e) {
-    if (u_.exits(e)) continue;
+  for (int entry = 0; entry < u_.entryCount; ++entry) {
+    const std::size_t e = static_cast<std::size_t>(u_.entry[static_cast<std::size_t>(entry)]);
     const double vn = v_.cosine[e];
     if (std::fabs(vn) <= kExitCosine) continue;
     const auto& face = body_.faces[e];
@@ -235,7 +259,7 @@ void RegionSurfaces::integrate() {
       if (!u_.shadow[e].meets(u_.shadow[f], crystal_.eps)) continue;
       // The sides hold u, so the face's shadow along u decides most of them.
       const auto onFace = [&](const BeamFaces::Side& side) { return plane.meet(side.plane(), v_); };
-      const FlatPolygon* part = inColumn(face_, u_.shadow[e], u_, f, onFace, crystal_.eps, uA_, uB_);
+      const FlatPolygon* part = inColumn(face_, u_.shadow[e], u_, f, onFace, crystal_.eps, uA_);
       if (!part) continue;
       const LinearPath tU = u_.pathTo(body_.faces[f], f);
       const FlatLinear tUOnFace = plane.restrict(tU.gradient, tU.offset, v_);
@@ -262,7 +286,8 @@ PathMoments crystalPathMoments(const ExactCrystal& crystal, V3 u, V3 v, double m
   };
   if (!(mu > 0.0)) return allByPieces();
   BeamFaces bu, bv;
-  if (!describeFaces(crystal, u, bu) || !describeFaces(crystal, v, bv)) return allByPieces();
+  // Only v's exit faces' shadows are looked at.
+  if (!describeFaces(crystal, u, true, bu) || !describeFaces(crystal, v, false, bv)) return allByPieces();
   RegionSurfaces surfaces(crystal, bu, bv, mu);
   try {
     surfaces.integrate();

@@ -30,6 +30,7 @@ ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi)
   // Faces across each edge: the other face holding the same two vertices.
   const auto& body = c.body;
   c.across.assign(body.loops.size(), -1);
+  c.twin.assign(body.loops.size(), -1);
   for (std::size_t f = 0; f < body.faces.size(); ++f) {
     const auto& face = body.faces[f];
     for (int k = 0; k < face.count; ++k) {
@@ -43,6 +44,7 @@ ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi)
           const int b1 = body.loops[static_cast<std::size_t>(other.first + (m + 1) % other.count)];
           if ((a0 == b0 && a1 == b1) || (a0 == b1 && a1 == b0)) {
             c.across[static_cast<std::size_t>(face.first + k)] = static_cast<int>(g);
+            c.twin[static_cast<std::size_t>(face.first + k)] = other.first + m;
             break;
           }
         }

@@ -28,11 +28,20 @@ double segmentExpIntegral(double length, double e0, double e1);
 // es = e^s and er = e^r: close values take the series e^s sum h^k / (k+1)!,
 // whose terms past h^7 / 8! are below 1e-16 for |h| <= 0.05; farther apart
 // the quotient loses at most 2e-16 / |h|.
+// The series, for one number or a register of them (the same bits; the
+// result comes back through a reference, as in exp_steps).
+template <class T>
+[[gnu::always_inline]] inline void expMeanSeries(const T& h, const T& es, T& mean) {
+  constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6, c7 = 1.0 / 7, c8 = 1.0 / 8;
+  mean = es * (1.0 + h * c2 * (1.0 + h * c3 * (1.0 + h * c4 * (1.0 + h * c5 * (1.0 + h * c6 * (1.0 + h * c7 * (1.0 + h * c8)))))));
+}
+inline constexpr double kExpMeanSeriesReach = 0.05;  // |h| at or below: the series
 inline double expMeanOnSegment(double s, double r, double es, double er) {
   const double h = r - s;
-  if (h > 0.05 || h < -0.05) return (er - es) / h;
-  constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6, c7 = 1.0 / 7, c8 = 1.0 / 8;
-  return es * (1.0 + h * c2 * (1.0 + h * c3 * (1.0 + h * c4 * (1.0 + h * c5 * (1.0 + h * c6 * (1.0 + h * c7 * (1.0 + h * c8)))))));
+  if (h > kExpMeanSeriesReach || h < -kExpMeanSeriesReach) return (er - es) / h;
+  double mean;
+  expMeanSeries(h, es, mean);
+  return mean;
 }
 
 // Integral of exp(l) over a tetrahedron of the given volume, l linear with

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "exact/divided_difference.hpp"
+#include "exact/flat_polygon_lanes.hpp"
 #include "exact/quick_exp.hpp"
 
 namespace korvex::exact {
@@ -17,7 +18,44 @@ namespace {
 constexpr double kEdgeLoss = 100.0;
 constexpr double kWeightedEdgeLoss = 1e3;
 
+// Whether polygons of up to eight corners take the eight lanes; decided once.
+bool laneByLane() {
+  static const bool lanes = eight_lanes::available();
+  return lanes;
+}
+
 }  // namespace
+
+Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out) {
+  return clipFlatByAll(in, &line, 1, eps, out);
+}
+
+Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out) {
+  const FlatPolygon* current = &in;
+  int k = 0;
+  if (in.count <= eight_lanes::kLanes && laneByLane()) {
+    const Cut cut = eight_lanes::clipWhileEight(in, lines, count, eps, out, k);
+    if (cut == Cut::Empty || k == count) return cut;
+    current = &out;  // more than eight corners: the rest one at a time
+  }
+  FlatPolygon other;
+  for (; k < count; ++k) {
+    FlatPolygon& target = current == &out ? other : out;
+    const Cut cut = one_by_one::clipFlat(*current, lines[k], eps, target);
+    if (cut == Cut::Empty) return Cut::Empty;
+    if (cut == Cut::Cut) current = &target;
+  }
+  if (current == &in) return Cut::Unchanged;
+  if (current != &out) out = *current;
+  return Cut::Cut;
+}
+
+BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY,
+                               double mu) {
+  return flatPathMoments(p, added, gradientX, gradientY, mu, p.count <= eight_lanes::kLanes && laneByLane());
+}
+
+namespace one_by_one {
 
 Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out) {
   const int n = in.count;
@@ -60,48 +98,62 @@ Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygo
   return m >= 3 ? Cut::Cut : Cut::Empty;
 }
 
-BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY,
-                               double mu) {
-  const int nc = p.count;
-  if (nc < 3) return {};
-  double x0 = 0.0, y0 = 0.0, meanPath = 0.0;
-  std::array<double, kMaxPolygonCorners> path, l, e;
-  for (int i = 0; i < nc; ++i) {
-    x0 += p.x[i];
-    y0 += p.y[i];
+}  // namespace one_by_one
+
+namespace {
+
+// One corner at a time: the path at each corner and each edge's terms.
+void cornerAndEdgeTerms(const FlatPolygon& p, const FlatLinear& added, double mu, double ax, double ay, double* path,
+                        double* term, double* termH) {
+  std::array<double, kMaxPolygonCorners> l, e;
+  for (int i = 0; i < p.count; ++i) {
     path[i] = p.value[i] + (added.a * p.x[i] + added.b * p.y[i] + added.c);
-    meanPath += path[i];
     l[i] = -mu * path[i];
   }
-  for (int i = 0; i < nc; ++i) e[i] = quickExp(l[i]);
-  x0 /= nc;
-  y0 /= nc;
-  meanPath /= nc;  // the path at (x0, y0)
+  for (int i = 0; i < p.count; ++i) e[i] = quickExp(l[i]);
+  int i = p.count - 1;
+  for (int j = 0; j < p.count; ++j) {
+    const double nx = p.y[j] - p.y[i], ny = p.x[i] - p.x[j];
+    const double mean = expMeanOnSegment(l[i], l[j], e[i], e[j]);
+    term[j] = (ax * nx + ay * ny) * mean;
+    termH[j] = ((p.x[i] - p.x[0]) * nx + (p.y[i] - p.y[0]) * ny) * mean;
+    i = j;
+  }
+}
+
+}  // namespace
+
+BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY, double mu,
+                               bool eightLanes) {
+  const int nc = p.count;
+  if (nc < 3) return {};
   // l = -mu t has gradient a.
   const double ax = -mu * (gradientX + added.a), ay = -mu * (gradientY + added.b);
   const double a2 = ax * ax + ay * ay;
+  // Edge (i, j): (dy, -dx) is its outward normal times its length; the
+  // integral of exp(l) is |a|^-2 sum a.(that) exp-mean, and that of
+  // (a.r) exp(l), r = (x - x_0, y - y_0) from the first corner, is
+  // sum r_i.(that) exp-mean - 2 I.
+  std::array<double, kMaxPolygonCorners> path, term, termH;
+  if (eightLanes) {
+    eight_lanes::cornerAndEdgeTerms(p, added, mu, ax, ay, path.data(), term.data(), termH.data());
+  } else {
+    cornerAndEdgeTerms(p, added, mu, ax, ay, path.data(), term.data(), termH.data());
+  }
+  const double path0 = path[0];
   if (a2 > 0.0) {
-    // Edge (i, j): (dy, -dx) is its outward normal times its length; the
-    // integral of exp(l) is |a|^-2 sum a.(that) exp-mean, and that of
-    // (a.r) exp(l), r = (x - x0, y - y0), is sum r_i.(that) exp-mean - 2 I.
     double sum = 0.0, magnitude = 0.0, sumH = 0.0, magnitudeH = 0.0;
-    int i = nc - 1;
     for (int j = 0; j < nc; ++j) {
-      const double nx = p.y[j] - p.y[i], ny = p.x[i] - p.x[j];
-      const double mean = expMeanOnSegment(l[i], l[j], e[i], e[j]);
-      const double term = (ax * nx + ay * ny) * mean;
-      const double termH = ((p.x[i] - x0) * nx + (p.y[i] - y0) * ny) * mean;
-      sum += term;
-      magnitude += std::fabs(term);
-      sumH += termH;
-      magnitudeH += std::fabs(termH);
-      i = j;
+      sum += term[j];
+      magnitude += std::fabs(term[j]);
+      sumH += termH[j];
+      magnitudeH += std::fabs(termH[j]);
     }
     const double loss = magnitude / sum;
     if (sum > 0.0 && loss <= kEdgeLoss) {
       const double I = sum / a2, boundI = loss * I;
       const double M = sumH - 2.0 * I, boundM = magnitudeH + 2.0 * boundI;
-      const double J = meanPath * I - M / mu, boundJ = std::fabs(meanPath) * boundI + boundM / mu;
+      const double J = path0 * I - M / mu, boundJ = std::fabs(path0) * boundI + boundM / mu;
       if (J > 0.0 && boundJ <= kWeightedEdgeLoss * J) return {{I, J}, {boundI, boundJ}};
     }
   }

@@ -53,6 +53,10 @@ struct FlatLine {
 // not touched; Cut: the part is in `out`, which must not be `in`.
 Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out);
 
+// The part of `in` on the kept sides of lines[0 .. count - 1], cut by each
+// in turn: Empty, Unchanged (`out` not touched) or Cut (the part in `out`).
+Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out);
+
 // A function a x + b y + c of the shadow's coordinates.
 struct FlatLinear {
   double a, b, c;
@@ -64,5 +68,14 @@ struct FlatLinear {
 // (the path's is that plus added's). mu > 0.
 BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY,
                                double mu);
+
+// Polygons of up to eight corners are worked on eight corners at a time
+// where the processor has AVX-512, with the same bits as one corner at a
+// time; these are the one-corner-at-a-time forms.
+namespace one_by_one {
+Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out);
+}  // namespace one_by_one
+BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY, double mu,
+                               bool eightLanes);
 
 }  // namespace korvex::exact

@@ -1,0 +1,200 @@
+// A polygon's corners in the eight lanes of AVX-512 registers.
+
+#include "exact/flat_polygon_lanes.hpp"
+
+#include <immintrin.h>
+
+#include "exact/divided_difference.hpp"
+#include "exact/quick_exp.hpp"
+
+// GCC 12 takes the deliberately undefined lanes inside some intrinsics for
+// uninitialised variables.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+namespace korvex::exact::eight_lanes {
+
+bool available() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+         __builtin_cpu_supports("avx512vl");
+}
+
+// Every function below is compiled for AVX-512 (as an attribute of each,
+// which GCC and clang both take).
+#define EIGHT_LANES __attribute__((target("avx512f,avx512dq,avx512vl")))
+
+namespace {
+
+// The lanes of corners 0 .. count - 1.
+EIGHT_LANES __mmask8 cornersOf(int count) { return static_cast<__mmask8>((1u << count) - 1u); }
+
+// Lane j takes the lane of the corner before j (count - 1 for j = 0).
+EIGHT_LANES __m512i previousCorner(int count) { return _mm512_set_epi64(6, 5, 4, 3, 2, 1, 0, count - 1); }
+
+// 8 bits spread to the even bits of 16.
+unsigned spread(unsigned bits) {
+  bits = (bits | (bits << 4)) & 0x0F0Fu;
+  bits = (bits | (bits << 2)) & 0x3333u;
+  return (bits | (bits << 1)) & 0x5555u;
+}
+
+EIGHT_LANES __m512d add(__m512d a, __m512d b) { return _mm512_add_pd(a, b); }
+EIGHT_LANES __m512d sub(__m512d a, __m512d b) { return _mm512_sub_pd(a, b); }
+EIGHT_LANES __m512d mul(__m512d a, __m512d b) { return _mm512_mul_pd(a, b); }
+EIGHT_LANES __m512d all(double a) { return _mm512_set1_pd(a); }
+
+// quickExp lane by lane: the same steps, the power of two and the ends of
+// the range set lane by lane.
+EIGHT_LANES __m512d exp(__m512d x) {
+  __m512d kd, r, p;
+  exp_steps::reduce(x, kd, r);
+  exp_steps::series(r, p);
+  const __m512i k = _mm512_cvtpd_epi64(kd);
+  const __m512d scale = _mm512_castsi512_pd(_mm512_slli_epi64(_mm512_add_epi64(k, _mm512_set1_epi64(1023)), 52));
+  __m512d y = mul(p, scale);
+  y = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(x, all(709.0), _CMP_GT_OQ), y, all(__builtin_inf()));
+  // Not above -708 (or NaN): 0, or the NaN itself.
+  const __mmask8 low = _mm512_cmp_pd_mask(x, all(-708.0), _CMP_NGT_UQ);
+  const __mmask8 nan = _mm512_cmp_pd_mask(x, x, _CMP_UNORD_Q);
+  return _mm512_mask_blend_pd(low, y, _mm512_mask_blend_pd(nan, _mm512_setzero_pd(), x));
+}
+
+// A polygon of up to eight corners held in registers.
+struct Corners {
+  int count;
+  __m512d x, y, w;
+};
+
+// Where edges into the corners cross a line: c_i + s (c_j - c_i), i the
+// corner before j.
+EIGHT_LANES __m512d crossing(__m512d c, __m512i before, __m512d s) {
+  const __m512d ci = _mm512_permutexvar_pd(before, c);
+  return add(ci, mul(s, sub(c, ci)));
+}
+
+// The slots of a cut polygon: slot 2j holds the crossing into corner j,
+// slot 2j + 1 corner j; the bits of `taken` tell which are kept. Each half
+// of the slots is compressed in a register and the two joined.
+struct Slots {
+  __mmask8 first, second;
+  int firstCount, count;
+  EIGHT_LANES explicit Slots(unsigned taken)
+      : first(static_cast<__mmask8>(taken & 0xFFu)),
+        second(static_cast<__mmask8>(taken >> 8)),
+        firstCount(__builtin_popcount(first)),
+        count(__builtin_popcount(taken)) {}
+  // The kept slots of one coordinate in order: the first eight in the
+  // register returned; all of them stored at `spill` when it is given.
+  EIGHT_LANES __m512d place(__m512d corners, __m512d crossings, double* spill) const {
+    const __m512i lane = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
+    const __m512d low = _mm512_maskz_compress_pd(
+        first, _mm512_permutex2var_pd(crossings, _mm512_set_epi64(11, 3, 10, 2, 9, 1, 8, 0), corners));
+    const __m512d high = _mm512_maskz_compress_pd(
+        second, _mm512_permutex2var_pd(crossings, _mm512_set_epi64(15, 7, 14, 6, 13, 5, 12, 4), corners));
+    // Lanes from firstCount on take the second half's.
+    const __m512i fromHigh = _mm512_add_epi64(lane, _mm512_set1_epi64(kLanes - firstCount));
+    const __m512i joined =
+        _mm512_mask_blend_epi64(_mm512_cmpge_epi64_mask(lane, _mm512_set1_epi64(firstCount)), lane, fromHigh);
+    const __m512d whole = _mm512_permutex2var_pd(low, joined, high);
+    if (spill) {
+      _mm512_storeu_pd(spill, whole);
+      _mm512_storeu_pd(spill + kLanes, _mm512_permutexvar_pd(fromHigh, high));
+    }
+    return whole;
+  }
+};
+
+// What is left of p on the kept side of the line: Empty, Unchanged (p as it
+// was) or Cut, with the part in p; false in `fits` when the part has more
+// than eight corners, which are then in `spill` instead.
+EIGHT_LANES Cut cut(Corners& p, const FlatLine& line, double eps, FlatPolygon& spill, bool& fits) {
+  const __mmask8 live = cornersOf(p.count);
+  const __m512d v = add(add(mul(all(line.a), p.x), mul(all(line.b), p.y)), all(line.c));
+  const __mmask8 above = _mm512_mask_cmp_pd_mask(live, v, all(eps), _CMP_GT_OQ);
+  const __mmask8 below = _mm512_mask_cmp_pd_mask(live, v, all(-eps), _CMP_LT_OQ);
+  if (above == 0) return Cut::Empty;
+  if (below == 0) return Cut::Unchanged;
+  const __mmask8 kept = _mm512_mask_cmp_pd_mask(live, v, all(-eps), _CMP_GE_OQ);
+  const __m512i before = previousCorner(p.count);
+  const __m512d vi = _mm512_permutexvar_pd(before, v);
+  const __mmask8 aboveBefore = _mm512_mask_cmp_pd_mask(live, vi, all(eps), _CMP_GT_OQ);
+  const __mmask8 belowBefore = _mm512_mask_cmp_pd_mask(live, vi, all(-eps), _CMP_LT_OQ);
+  const __mmask8 crosses = static_cast<__mmask8>((aboveBefore & below) | (belowBefore & above));
+  // The crossing on the edge into corner j, where it crosses.
+  const __m512d s = _mm512_maskz_div_pd(crosses, vi, sub(vi, v));
+  // Slot 2j: the crossing into corner j; slot 2j + 1: corner j.
+  const Slots slots(spread(crosses) | (spread(kept) << 1));
+  fits = slots.count <= kLanes;
+  p.x = slots.place(p.x, crossing(p.x, before, s), fits ? nullptr : spill.x.data());
+  p.y = slots.place(p.y, crossing(p.y, before, s), fits ? nullptr : spill.y.data());
+  p.w = slots.place(p.w, crossing(p.w, before, s), fits ? nullptr : spill.value.data());
+  const int count = slots.count;
+  p.count = count;
+  if (!fits) spill.count = count;
+  return count >= 3 ? Cut::Cut : Cut::Empty;
+}
+
+EIGHT_LANES Corners load(const FlatPolygon& in) {
+  const __mmask8 live = cornersOf(in.count);
+  return {in.count, _mm512_maskz_loadu_pd(live, in.x.data()), _mm512_maskz_loadu_pd(live, in.y.data()),
+          _mm512_maskz_loadu_pd(live, in.value.data())};
+}
+
+EIGHT_LANES void store(const Corners& p, FlatPolygon& out) {
+  _mm512_storeu_pd(out.x.data(), p.x);
+  _mm512_storeu_pd(out.y.data(), p.y);
+  _mm512_storeu_pd(out.value.data(), p.w);
+  out.count = p.count;
+}
+
+}  // namespace
+
+EIGHT_LANES Cut clipWhileEight(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out, int& used) {
+  Corners p = load(in);
+  bool changed = false;
+  for (used = 0; used < count;) {
+    bool fits = true;
+    const Cut result = cut(p, lines[used++], eps, out, fits);
+    if (result == Cut::Empty) return Cut::Empty;
+    if (result == Cut::Unchanged) continue;
+    changed = true;
+    if (!fits) return Cut::Cut;  // in `out`
+  }
+  if (!changed) return Cut::Unchanged;
+  store(p, out);
+  return Cut::Cut;
+}
+
+EIGHT_LANES void cornerAndEdgeTerms(const FlatPolygon& p, const FlatLinear& added, double mu, double ax, double ay, double* path,
+                        double* term, double* termH) {
+  const int n = p.count;
+  const __mmask8 live = cornersOf(n);
+  const __m512d x = _mm512_maskz_loadu_pd(live, p.x.data());
+  const __m512d y = _mm512_maskz_loadu_pd(live, p.y.data());
+  const __m512d w = _mm512_maskz_loadu_pd(live, p.value.data());
+  const __m512d t = add(w, add(add(mul(all(added.a), x), mul(all(added.b), y)), all(added.c)));
+  _mm512_storeu_pd(path, t);
+  const __m512d lj = mul(all(-mu), t), ej = exp(lj);
+  const __m512i before = previousCorner(n);
+  const __m512d xi = _mm512_permutexvar_pd(before, x), yi = _mm512_permutexvar_pd(before, y);
+  const __m512d li = _mm512_permutexvar_pd(before, lj), ei = _mm512_permutexvar_pd(before, ej);
+  const __m512d nx = sub(y, yi), ny = sub(xi, x);
+  // expMeanOnSegment(l_i, l_j, e_i, e_j) lane by lane.
+  const __m512d h = sub(lj, li);
+  const __mmask8 apart = static_cast<__mmask8>(_mm512_cmp_pd_mask(h, all(kExpMeanSeriesReach), _CMP_GT_OQ) |
+                                               _mm512_cmp_pd_mask(h, all(-kExpMeanSeriesReach), _CMP_LT_OQ));
+  __m512d series;
+  expMeanSeries(h, ei, series);
+  const __m512d mean = _mm512_mask_div_pd(series, apart, sub(ej, ei), h);
+  const __m512d tj = mul(add(mul(all(ax), nx), mul(all(ay), ny)), mean);
+  const __m512d tH = mul(add(mul(sub(xi, all(p.x[0])), nx), mul(sub(yi, all(p.y[0])), ny)), mean);
+  _mm512_storeu_pd(term, tj);
+  _mm512_storeu_pd(termH, tH);
+}
+
+#undef EIGHT_LANES
+
+}  // namespace korvex::exact::eight_lanes
