@@ -27,8 +27,9 @@ struct ExactCrystal {
   // For each entry k of body.loops, the body face across the edge from
   // loops[k] to the next vertex of the same loop.
   std::vector<int> across;
-  // For each entry k of body.loops, the entry of the face across that runs
-  // the same edge the other way.
+  // For each entry k of body.loops, the entry of the face across that holds
+  // the same edge (running it the other way, as the loops of a closed body
+  // turn the same way about their inward normals).
   std::vector<int> twin;
   double volume = 0.0;  // cubic microns
   double eps = 0.0;     // distance below which a point lies on a plane, microns

@@ -24,18 +24,20 @@ double expDividedDifference(std::span<const double> nodes);
 // values e0 and e1.
 double segmentExpIntegral(double length, double e0, double e1);
 
-// exp[s, r], the mean of exp over a unit segment from s to r, given
-// es = e^s and er = e^r: close values take the series e^s sum h^k / (k+1)!,
-// whose terms past h^7 / 8! are below 1e-16 for |h| <= 0.05; farther apart
-// the quotient loses at most 2e-16 / |h|.
-// The series, for one number or a register of them (the same bits; the
-// result comes back through a reference, as in exp_steps).
+// The series of exp[s, s + h] = e^s sum h^k / (k+1)! (below), for one
+// number or a register of them (the same bits; the result comes back
+// through a reference, as in exp_steps).
 template <class T>
 [[gnu::always_inline]] inline void expMeanSeries(const T& h, const T& es, T& mean) {
   constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6, c7 = 1.0 / 7, c8 = 1.0 / 8;
   mean = es * (1.0 + h * c2 * (1.0 + h * c3 * (1.0 + h * c4 * (1.0 + h * c5 * (1.0 + h * c6 * (1.0 + h * c7 * (1.0 + h * c8)))))));
 }
 inline constexpr double kExpMeanSeriesReach = 0.05;  // |h| at or below: the series
+
+// exp[s, r], the mean of exp over a unit segment from s to r, given
+// es = e^s and er = e^r: close values take the series, whose terms past
+// h^7 / 8! are below 1e-16 for |h| <= 0.05; farther apart the quotient
+// loses at most 2e-16 / |h|.
 inline double expMeanOnSegment(double s, double r, double es, double er) {
   const double h = r - s;
   if (h > kExpMeanSeriesReach || h < -kExpMeanSeriesReach) return (er - es) / h;

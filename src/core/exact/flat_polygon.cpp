@@ -26,10 +26,6 @@ bool laneByLane() {
 
 }  // namespace
 
-Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out) {
-  return clipFlatByAll(in, &line, 1, eps, out);
-}
-
 Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out) {
   const FlatPolygon* current = &in;
   int k = 0;

@@ -48,13 +48,10 @@ struct FlatLine {
   double a, b, c;
 };
 
-// The part of `in` on the positive side of `line`, corners within eps of it
-// counting as on it. Empty: nothing of area is left; Unchanged: `out` is
-// not touched; Cut: the part is in `out`, which must not be `in`.
-Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out);
-
 // The part of `in` on the kept sides of lines[0 .. count - 1], cut by each
-// in turn: Empty, Unchanged (`out` not touched) or Cut (the part in `out`).
+// in turn, corners within eps of a line counting as on it. Empty: nothing
+// of area is left; Unchanged: `out` is not touched; Cut: the part is in
+// `out`, which must not be `in`.
 Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out);
 
 // A function a x + b y + c of the shadow's coordinates.
@@ -73,6 +70,7 @@ BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gr
 // where the processor has AVX-512, with the same bits as one corner at a
 // time; these are the one-corner-at-a-time forms.
 namespace one_by_one {
+// The part of `in` on the kept side of one line, as clipFlatByAll.
 Cut clipFlat(const FlatPolygon& in, const FlatLine& line, double eps, FlatPolygon& out);
 }  // namespace one_by_one
 BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY, double mu,
