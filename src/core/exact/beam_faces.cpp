@@ -21,41 +21,55 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFac
     s1[i] = dot(body.vertices[i], b.across1);
     s2[i] = dot(body.vertices[i], b.across2);
   }
+  // Exit and entry faces listed without branches (which way each face
+  // goes cannot be foreseen), with the boxes of the shadows needed.
   b.exitCount = 0;
   b.entryCount = 0;
   for (std::size_t f = 0; f < body.faces.size(); ++f) {
-    const auto& face = body.faces[f];
-    b.cosine[f] = -dot(face.plane.n, w);
-    if (b.exits(f)) {
-      b.exit[static_cast<std::size_t>(b.exitCount++)] = static_cast<int>(f);
-    } else {
-      b.entry[static_cast<std::size_t>(b.entryCount++)] = static_cast<int>(f);
-      if (!entryShadows) continue;
-    }
+    b.cosine[f] = -dot(body.faces[f].plane.n, w);
+    const int exits = static_cast<int>(b.exits(f));
+    b.exit[static_cast<std::size_t>(b.exitCount)] = static_cast<int>(f);
+    b.entry[static_cast<std::size_t>(b.entryCount)] = static_cast<int>(f);
+    b.exitCount += exits;
+    b.entryCount += 1 - exits;
+  }
+  const auto shadowOf = [&](int f) {
+    const auto& face = body.faces[static_cast<std::size_t>(f)];
     Box2 box = Box2::empty();
     for (int k = 0; k < face.count; ++k) {
       const std::size_t i = static_cast<std::size_t>(body.loops[static_cast<std::size_t>(face.first + k)]);
       box.hold(s1[i], s2[i]);
     }
-    b.shadow[f] = box;
-  }
+    b.shadow[static_cast<std::size_t>(f)] = box;
+  };
+  for (int k = 0; k < b.exitCount; ++k) shadowOf(b.exit[static_cast<std::size_t>(k)]);
+  if (entryShadows)
+    for (int k = 0; k < b.entryCount; ++k) shadowOf(b.entry[static_cast<std::size_t>(k)]);
   // The side made for each loop entry of an exit face (-1: none); an edge
   // two exit faces share gives the second face the first one's side turned
   // over (the same plane, its normal exactly negated).
   if (body.loops.size() > kMaxLoopEntries) return false;
   std::array<int, kMaxLoopEntries> sideOf;
-  for (std::size_t f = 0; f < body.faces.size(); ++f) {
+  std::array<int, kMaxLoopEntries> shared;  // loop entries along edges to other exit faces
+  for (int x = 0; x < b.exitCount; ++x) {
+    const std::size_t f = static_cast<std::size_t>(b.exit[static_cast<std::size_t>(x)]);
     const auto& face = body.faces[f];
     b.firstSide[f] = static_cast<int>(ns);
     b.sideCount[f] = 0;
-    if (!b.exits(f)) continue;
     const double s = 1.0 / b.cosine[f];
     b.exitHeight[f] = {s * dot(face.plane.n, b.across1), s * dot(face.plane.n, b.across2), s * face.plane.d};
+    int sharedCount = 0;
     for (int k = 0; k < face.count; ++k) {
+      const int entry = face.first + k;
+      sideOf[static_cast<std::size_t>(entry)] = -1;
+      const int g = crystal.across[static_cast<std::size_t>(entry)];
+      shared[static_cast<std::size_t>(sharedCount)] = k;
+      sharedCount += static_cast<int>(g >= 0 && b.cosine[static_cast<std::size_t>(g >= 0 ? g : 0)] > kExitCosine);
+    }
+    for (int m = 0; m < sharedCount; ++m) {
+      const int k = shared[static_cast<std::size_t>(m)];
       const std::size_t entry = static_cast<std::size_t>(face.first + k);
-      sideOf[entry] = -1;
       const int g = crystal.across[entry];
-      if (g < 0 || !b.exits(static_cast<std::size_t>(g))) continue;
       const int i = body.loops[entry];
       const int j = body.loops[static_cast<std::size_t>(face.first + (k + 1) % face.count)];
       V3 n;

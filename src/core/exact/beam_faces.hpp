@@ -51,7 +51,7 @@ struct BeamFaces {
   std::array<int, kMaxBodyFaces> entry;  // the others
   std::array<double, kMaxBodyFaces> cosine;
   std::array<Box2, kMaxBodyFaces> shadow;
-  std::array<int, kMaxBodyFaces> firstSide, sideCount;
+  std::array<int, kMaxBodyFaces> firstSide, sideCount;  // set for exit faces
   // Each side's plane n.x + d >= 0, the same line seen along w, the edge's
   // corners and the face across it; left uninitialised until formed.
   struct Side {
@@ -80,13 +80,12 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFac
 
 // Whether the line leaves every point of the box on its kept side (+1), on
 // the other (-1), or runs through it (0), eps counting as on the line.
-// Inline: it decides most cuts before any corner is looked at.
+// Inline and without branches: it decides most cuts before any corner is
+// looked at, and which way it goes cannot be foreseen.
 inline int sideOfBox(const FlatLine& line, const Box2& box, double eps) {
   const double centre = line.a * 0.5 * (box.lo1 + box.hi1) + line.b * 0.5 * (box.lo2 + box.hi2) + line.c;
   const double reach = 0.5 * (std::fabs(line.a) * (box.hi1 - box.lo1) + std::fabs(line.b) * (box.hi2 - box.lo2));
-  if (centre - reach > eps) return 1;
-  if (centre + reach < -eps) return -1;
-  return 0;
+  return static_cast<int>(centre - reach > eps) - static_cast<int>(centre + reach < -eps);
 }
 
 inline Box2 boxOf(const FlatPolygon& q) {

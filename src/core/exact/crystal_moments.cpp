@@ -56,18 +56,23 @@ PlaneAlongV planeAlong(V3 n, double d, const BeamFaces& v) {
 // column's sides, each seen as lineOf(side). A side whose line does not
 // cross q's box keeps all of q or none of it without a look at its
 // corners. The part goes into `part`; nullptr when nothing is left.
+// The sides are sorted without branches, which would go either way.
 template <class LineOf>
 const FlatPolygon* inColumn(const FlatPolygon& q, const Box2& box, const BeamFaces& beam, std::size_t f,
                             LineOf&& lineOf, double eps, FlatPolygon& part) {
-  std::array<FlatLine, kMaxSides> lines;
-  int count = 0;
+  std::array<int, kMaxSides> crossing;
+  int count = 0, outside = 0;
   for (int s = beam.firstSide[f]; s < beam.firstSide[f] + beam.sideCount[f]; ++s) {
-    const BeamFaces::Side& side = beam.side[static_cast<std::size_t>(s)];
-    const int where = sideOfBox(side.flat, box, eps);
-    if (where > 0) continue;
-    if (where < 0) return nullptr;
-    lines[static_cast<std::size_t>(count++)] = lineOf(side);
+    const int where = sideOfBox(beam.side[static_cast<std::size_t>(s)].flat, box, eps);
+    crossing[static_cast<std::size_t>(count)] = s;
+    count += static_cast<int>(where == 0);
+    outside |= static_cast<int>(where < 0);
   }
+  if (outside) return nullptr;
+  std::array<FlatLine, kMaxSides> lines;
+  for (int k = 0; k < count; ++k)
+    lines[static_cast<std::size_t>(k)] =
+        lineOf(beam.side[static_cast<std::size_t>(crossing[static_cast<std::size_t>(k)])]);
   switch (clipFlatByAll(q, lines.data(), count, eps, part)) {
     case Cut::Empty:
       return nullptr;
@@ -167,13 +172,21 @@ void RegionSurfaces::alongDiffracted(const FlatPolygon& q, const PlaneAlongV& pl
     }
     parts = 0;
   };
+  // The exit faces whose shadows meet q's, listed without branches.
+  std::array<int, kMaxBodyFaces> near;
+  int nearCount = 0;
   for (int k = 0; k < v_.exitCount; ++k) {
-    const std::size_t g = static_cast<std::size_t>(v_.exit[static_cast<std::size_t>(k)]);
-    if (!shadow.meets(v_.shadow[g], eps)) continue;
+    const int g = v_.exit[static_cast<std::size_t>(k)];
+    near[static_cast<std::size_t>(nearCount)] = g;
+    nearCount += static_cast<int>(shadow.meets(v_.shadow[static_cast<std::size_t>(g)], eps));
+  }
+  for (int k = 0; k < nearCount; ++k) {
+    const std::size_t g = static_cast<std::size_t>(near[static_cast<std::size_t>(k)]);
     const std::size_t at = static_cast<std::size_t>(parts);
     part[at] = inColumn(q, shadow, v_, g, asSeen, eps, vParts_[at]);
     face[at] = g;
-    if (part[at] && ++parts == kPartsAtOnce) integrateParts();
+    parts += static_cast<int>(part[at] != nullptr);
+    if (parts == kPartsAtOnce) integrateParts();
   }
   integrateParts();
 }
@@ -202,12 +215,17 @@ void RegionSurfaces::wall(std::size_t f, int side) {
   Box2 edge = Box2::empty();
   edge.hold(dot(a, u_.across1), dot(a, u_.across2));
   edge.hold(dot(c, u_.across1), dot(c, u_.across2));
-  std::array<FlatLine, kMaxBodyFaces> lines;
+  std::array<int, kMaxBodyFaces> ends;
   int count = 0;
   for (int k = 0; k < u_.entryCount; ++k) {
-    const std::size_t e = static_cast<std::size_t>(u_.entry[static_cast<std::size_t>(k)]);
-    if (edge.meets(u_.shadow[e], crystal_.eps)) lines[static_cast<std::size_t>(count++)] = plane.meet(body_.faces[e].plane, v_);
+    const int e = u_.entry[static_cast<std::size_t>(k)];
+    ends[static_cast<std::size_t>(count)] = e;
+    count += static_cast<int>(edge.meets(u_.shadow[static_cast<std::size_t>(e)], crystal_.eps));
   }
+  std::array<FlatLine, kMaxBodyFaces> lines;
+  for (int k = 0; k < count; ++k)
+    lines[static_cast<std::size_t>(k)] =
+        plane.meet(body_.faces[static_cast<std::size_t>(ends[static_cast<std::size_t>(k)])].plane, v_);
   const Cut cut = clipFlatByAll(face_, lines.data(), count, crystal_.eps, uB_);
   if (cut == Cut::Empty) return;
   const FlatPolygon* current = cut == Cut::Cut ? &uB_ : &face_;
@@ -254,9 +272,15 @@ void RegionSurfaces::integrate() {
     const auto& face = body_.faces[e];
     const PlaneAlongV plane = planeAlong(face.plane.n, face.plane.d, v_);
     flatten(face.count, loopOf(e), -vn, face_);
+    std::array<int, kMaxBodyFaces> above;  // the exit faces over e along u
+    int aboveCount = 0;
     for (int k = 0; k < u_.exitCount; ++k) {
-      const std::size_t f = static_cast<std::size_t>(u_.exit[static_cast<std::size_t>(k)]);
-      if (!u_.shadow[e].meets(u_.shadow[f], crystal_.eps)) continue;
+      const int f = u_.exit[static_cast<std::size_t>(k)];
+      above[static_cast<std::size_t>(aboveCount)] = f;
+      aboveCount += static_cast<int>(u_.shadow[e].meets(u_.shadow[static_cast<std::size_t>(f)], crystal_.eps));
+    }
+    for (int k = 0; k < aboveCount; ++k) {
+      const std::size_t f = static_cast<std::size_t>(above[static_cast<std::size_t>(k)]);
       // The sides hold u, so the face's shadow along u decides most of them.
       const auto onFace = [&](const BeamFaces::Side& side) { return plane.meet(side.plane(), v_); };
       const FlatPolygon* part = inColumn(face_, u_.shadow[e], u_, f, onFace, crystal_.eps, uA_);

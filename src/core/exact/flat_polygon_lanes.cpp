@@ -19,12 +19,12 @@ namespace korvex::exact::eight_lanes {
 bool available() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-         __builtin_cpu_supports("avx512vl");
+         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2");
 }
 
 // Every function below is compiled for AVX-512 (as an attribute of each,
 // which GCC and clang both take).
-#define EIGHT_LANES __attribute__((target("avx512f,avx512dq,avx512vl")))
+#define EIGHT_LANES __attribute__((target("avx512f,avx512dq,avx512vl,bmi2")))
 
 namespace {
 
@@ -33,13 +33,6 @@ EIGHT_LANES __mmask8 cornersOf(int count) { return static_cast<__mmask8>((1u << 
 
 // Lane j takes the lane of the corner before j (count - 1 for j = 0).
 EIGHT_LANES __m512i previousCorner(int count) { return _mm512_set_epi64(6, 5, 4, 3, 2, 1, 0, count - 1); }
-
-// 8 bits spread to the even bits of 16.
-unsigned spread(unsigned bits) {
-  bits = (bits | (bits << 4)) & 0x0F0Fu;
-  bits = (bits | (bits << 2)) & 0x3333u;
-  return (bits | (bits << 1)) & 0x5555u;
-}
 
 EIGHT_LANES __m512d add(__m512d a, __m512d b) { return _mm512_add_pd(a, b); }
 EIGHT_LANES __m512d sub(__m512d a, __m512d b) { return _mm512_sub_pd(a, b); }
@@ -69,39 +62,31 @@ struct Corners {
 };
 
 // Where edges into the corners cross a line: c_i + s (c_j - c_i), i the
-// corner before j.
-EIGHT_LANES __m512d crossing(__m512d c, __m512i before, __m512d s) {
-  const __m512d ci = _mm512_permutexvar_pd(before, c);
-  return add(ci, mul(s, sub(c, ci)));
-}
+// corner before j, c_i already in the lanes of j.
+EIGHT_LANES __m512d crossing(__m512d c, __m512d ci, __m512d s) { return add(ci, mul(s, sub(c, ci))); }
 
 // The slots of a cut polygon: slot 2j holds the crossing into corner j,
-// slot 2j + 1 corner j; the bits of `taken` tell which are kept. Each half
-// of the slots is compressed in a register and the two joined.
+// slot 2j + 1 corner j; the bits of `taken` tell which are kept. The kept
+// slots' sources (lane j of the crossings or lane 8 + j of the corners)
+// are compressed once, for all three coordinates.
 struct Slots {
-  __mmask8 first, second;
-  int firstCount, count;
-  EIGHT_LANES explicit Slots(unsigned taken)
-      : first(static_cast<__mmask8>(taken & 0xFFu)),
-        second(static_cast<__mmask8>(taken >> 8)),
-        firstCount(__builtin_popcount(first)),
-        count(__builtin_popcount(taken)) {}
+  int count;
+  __m512i first, second;  // the sources of kept slots 0-7 and 8-15
+  EIGHT_LANES Slots(__mmask8 crosses, __mmask8 kept) {
+    const unsigned taken = _pdep_u32(crosses, 0x5555u) | _pdep_u32(kept, 0xAAAAu);
+    count = __builtin_popcount(taken);
+    const __m512i slot = _mm512_set_epi32(15, 7, 14, 6, 13, 5, 12, 4, 11, 3, 10, 2, 9, 1, 8, 0);
+    const __m512i source = _mm512_maskz_compress_epi32(static_cast<__mmask16>(taken), slot);
+    first = _mm512_cvtepu32_epi64(_mm512_castsi512_si256(source));
+    second = _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(source, 1));
+  }
   // The kept slots of one coordinate in order: the first eight in the
   // register returned; all of them stored at `spill` when it is given.
   EIGHT_LANES __m512d place(__m512d corners, __m512d crossings, double* spill) const {
-    const __m512i lane = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
-    const __m512d low = _mm512_maskz_compress_pd(
-        first, _mm512_permutex2var_pd(crossings, _mm512_set_epi64(11, 3, 10, 2, 9, 1, 8, 0), corners));
-    const __m512d high = _mm512_maskz_compress_pd(
-        second, _mm512_permutex2var_pd(crossings, _mm512_set_epi64(15, 7, 14, 6, 13, 5, 12, 4), corners));
-    // Lanes from firstCount on take the second half's.
-    const __m512i fromHigh = _mm512_add_epi64(lane, _mm512_set1_epi64(kLanes - firstCount));
-    const __m512i joined =
-        _mm512_mask_blend_epi64(_mm512_cmpge_epi64_mask(lane, _mm512_set1_epi64(firstCount)), lane, fromHigh);
-    const __m512d whole = _mm512_permutex2var_pd(low, joined, high);
+    const __m512d whole = _mm512_permutex2var_pd(crossings, first, corners);
     if (spill) {
       _mm512_storeu_pd(spill, whole);
-      _mm512_storeu_pd(spill + kLanes, _mm512_permutexvar_pd(fromHigh, high));
+      _mm512_storeu_pd(spill + kLanes, _mm512_permutex2var_pd(crossings, second, corners));
     }
     return whole;
   }
@@ -112,25 +97,30 @@ struct Slots {
 // than eight corners, which are then in `spill` instead.
 EIGHT_LANES Cut cut(Corners& p, const FlatLine& line, double eps, FlatPolygon& spill, bool& fits) {
   const __mmask8 live = cornersOf(p.count);
-  const __m512d v = add(add(mul(all(line.a), p.x), mul(all(line.b), p.y)), all(line.c));
+  const __m512d a = all(line.a), b = all(line.b), c = all(line.c);
+  const __m512d v = add(add(mul(a, p.x), mul(b, p.y)), c);
   const __mmask8 above = _mm512_mask_cmp_pd_mask(live, v, all(eps), _CMP_GT_OQ);
   const __mmask8 below = _mm512_mask_cmp_pd_mask(live, v, all(-eps), _CMP_LT_OQ);
   if (above == 0) return Cut::Empty;
   if (below == 0) return Cut::Unchanged;
   const __mmask8 kept = _mm512_mask_cmp_pd_mask(live, v, all(-eps), _CMP_GE_OQ);
+  // The corner before each, and its value on the line formed from its own
+  // coordinates (the same bits as moving v, with fewer steps in between).
   const __m512i before = previousCorner(p.count);
-  const __m512d vi = _mm512_permutexvar_pd(before, v);
+  const __m512d xi = _mm512_permutexvar_pd(before, p.x), yi = _mm512_permutexvar_pd(before, p.y);
+  const __m512d wi = _mm512_permutexvar_pd(before, p.w);
+  const __m512d vi = add(add(mul(a, xi), mul(b, yi)), c);
   const __mmask8 aboveBefore = _mm512_mask_cmp_pd_mask(live, vi, all(eps), _CMP_GT_OQ);
   const __mmask8 belowBefore = _mm512_mask_cmp_pd_mask(live, vi, all(-eps), _CMP_LT_OQ);
   const __mmask8 crosses = static_cast<__mmask8>((aboveBefore & below) | (belowBefore & above));
-  // The crossing on the edge into corner j, where it crosses.
-  const __m512d s = _mm512_maskz_div_pd(crosses, vi, sub(vi, v));
-  // Slot 2j: the crossing into corner j; slot 2j + 1: corner j.
-  const Slots slots(spread(crosses) | (spread(kept) << 1));
+  // The crossing on the edge into corner j, formed in every lane (without
+  // waiting for the masks) and kept where the edge crosses.
+  const __m512d s = _mm512_div_pd(vi, sub(vi, v));
+  const Slots slots(crosses, kept);
   fits = slots.count <= kLanes;
-  p.x = slots.place(p.x, crossing(p.x, before, s), fits ? nullptr : spill.x.data());
-  p.y = slots.place(p.y, crossing(p.y, before, s), fits ? nullptr : spill.y.data());
-  p.w = slots.place(p.w, crossing(p.w, before, s), fits ? nullptr : spill.value.data());
+  p.x = slots.place(p.x, crossing(p.x, xi, s), fits ? nullptr : spill.x.data());
+  p.y = slots.place(p.y, crossing(p.y, yi, s), fits ? nullptr : spill.y.data());
+  p.w = slots.place(p.w, crossing(p.w, wi, s), fits ? nullptr : spill.value.data());
   const int count = slots.count;
   p.count = count;
   if (!fits) spill.count = count;
