@@ -54,15 +54,6 @@ ExactCrystal buildExactCrystal(std::span<const Plane> faces, V3 boxLo, V3 boxHi)
   return c;
 }
 
-bool columnSide(V3 a, V3 c, V3 w, Plane& side) {
-  const V3 m = cross(c - a, w);
-  const double len = norm(m);
-  if (len <= 1e-14 * norm(c - a)) return false;
-  const V3 unit = (1.0 / len) * m;
-  side = {unit, -dot(unit, a)};
-  return true;
-}
-
 void PieceCutter::prismsAlong(const ExactCrystal& crystal, V3 w, std::vector<Prism>& prisms) {
   const auto& body = crystal.body;
   const std::size_t nf = body.faces.size();

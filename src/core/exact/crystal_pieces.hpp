@@ -53,7 +53,16 @@ struct ExitFace {
 // facing into the column (the face's loop runs anticlockwise about its
 // inward normal n, and ((c - a) x w).(n x (c - a)) = |c - a|^2 (-n.w) > 0).
 // False for an edge along w, which bounds no column.
-bool columnSide(V3 a, V3 c, V3 w, Plane& side);
+// Inline: it is formed for every shared edge of both beams' exit faces in
+// every reflection.
+inline bool columnSide(const V3& a, const V3& c, const V3& w, Plane& side) {
+  const V3 m = cross(c - a, w);
+  const double len = norm(m);
+  if (len <= 1e-14 * norm(c - a)) return false;
+  const V3 unit = (1.0 / len) * m;
+  side = {unit, -dot(unit, a)};
+  return true;
+}
 
 struct Piece {
   const ConvexPolyhedron& body;

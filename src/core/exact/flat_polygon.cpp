@@ -18,18 +18,12 @@ namespace {
 constexpr double kEdgeLoss = 100.0;
 constexpr double kWeightedEdgeLoss = 1e3;
 
-// Whether polygons of up to eight corners take the eight lanes; decided once.
-bool laneByLane() {
-  static const bool lanes = eight_lanes::available();
-  return lanes;
-}
-
 }  // namespace
 
 Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out) {
   const FlatPolygon* current = &in;
   int k = 0;
-  if (in.count <= eight_lanes::kLanes && laneByLane()) {
+  if (in.count <= eight_lanes::kLanes && eight_lanes::inUse()) {
     const Cut cut = eight_lanes::clipWhileEight(in, lines, count, eps, out, k);
     if (cut == Cut::Empty || k == count) return cut;
     current = &out;  // more than eight corners: the rest one at a time
@@ -48,7 +42,7 @@ Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, doubl
 
 BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY,
                                double mu) {
-  return flatPathMoments(p, added, gradientX, gradientY, mu, p.count <= eight_lanes::kLanes && laneByLane());
+  return flatPathMoments(p, added, gradientX, gradientY, mu, p.count <= eight_lanes::kLanes && eight_lanes::inUse());
 }
 
 namespace one_by_one {
@@ -145,11 +139,13 @@ BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gr
       sumH += termH[j];
       magnitudeH += std::fabs(termH[j]);
     }
-    const double loss = magnitude / sum;
-    if (sum > 0.0 && loss <= kEdgeLoss) {
-      const double I = sum / a2, boundI = loss * I;
-      const double M = sumH - 2.0 * I, boundM = magnitudeH + 2.0 * boundI;
-      const double J = path0 * I - M / mu, boundJ = std::fabs(path0) * boundI + boundM / mu;
+    if (sum > 0.0 && magnitude <= kEdgeLoss * sum) {
+      const double I = sum / a2, boundI = magnitude / a2;
+      // J = path0 I - M / mu with M = sumH - 2 I, arranged so that a single
+      // quotient precedes the difference (the quotients take longest); its
+      // rounding stays within the same bound.
+      const double boundM = magnitudeH + 2.0 * boundI;
+      const double J = (path0 + 2.0 / mu) * I - sumH / mu, boundJ = std::fabs(path0) * boundI + boundM / mu;
       if (J > 0.0 && boundJ <= kWeightedEdgeLoss * J) return {{I, J}, {boundI, boundJ}};
     }
   }

@@ -22,17 +22,24 @@ bool available() {
          __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2");
 }
 
-// Every function below is compiled for AVX-512 (as an attribute of each,
-// which GCC and clang both take).
-#define EIGHT_LANES __attribute__((target("avx512f,avx512dq,avx512vl,bmi2")))
+#define EIGHT_LANES KORVEX_EIGHT_LANES
 
 namespace {
 
 // The lanes of corners 0 .. count - 1.
 EIGHT_LANES __mmask8 cornersOf(int count) { return static_cast<__mmask8>((1u << count) - 1u); }
 
-// Lane j takes the lane of the corner before j (count - 1 for j = 0).
-EIGHT_LANES __m512i previousCorner(int count) { return _mm512_set_epi64(6, 5, 4, 3, 2, 1, 0, count - 1); }
+// Lane j takes the lane of the corner before j (count - 1 for j = 0): one
+// load from a table rather than a vector built afresh.
+struct PreviousCorners {
+  alignas(64) long long lane[kLanes + 1][kLanes];
+  constexpr PreviousCorners() : lane() {
+    for (int count = 0; count <= kLanes; ++count)
+      for (int j = 0; j < kLanes; ++j) lane[count][j] = j == 0 ? (count + kLanes - 1) % kLanes : j - 1;
+  }
+};
+constexpr PreviousCorners kPreviousCorners;
+EIGHT_LANES __m512i previousCorner(int count) { return _mm512_load_si512(kPreviousCorners.lane[count]); }
 
 EIGHT_LANES __m512d add(__m512d a, __m512d b) { return _mm512_add_pd(a, b); }
 EIGHT_LANES __m512d sub(__m512d a, __m512d b) { return _mm512_sub_pd(a, b); }

@@ -6,14 +6,10 @@
 // ways give the same bits.
 #pragma once
 
+#include "exact/eight_lanes.hpp"
 #include "exact/flat_polygon.hpp"
 
 namespace korvex::exact::eight_lanes {
-
-inline constexpr int kLanes = 8;
-
-// Whether the processor runs the functions below.
-bool available();
 
 // As clipFlatByAll for in.count from 1 to 8, the corners kept in registers
 // from one line to the next, as long as they are at most eight: `used`
