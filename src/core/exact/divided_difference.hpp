@@ -26,11 +26,17 @@ double segmentExpIntegral(double length, double e0, double e1);
 
 // The series of exp[s, s + h] = e^s sum h^k / (k+1)! (below), for one
 // number or a register of them (the same bits; the result comes back
-// through a reference, as in exp_steps).
+// through a reference, as in exp_steps). The terms past 1 in Estrin's order
+// (pairs of terms, then pairs of pairs), so that the chain of dependent
+// operations is short; 1 is added last.
 template <class T>
 [[gnu::always_inline]] inline void expMeanSeries(const T& h, const T& es, T& mean) {
-  constexpr double c2 = 1.0 / 2, c3 = 1.0 / 3, c4 = 1.0 / 4, c5 = 1.0 / 5, c6 = 1.0 / 6, c7 = 1.0 / 7, c8 = 1.0 / 8;
-  mean = es * (1.0 + h * c2 * (1.0 + h * c3 * (1.0 + h * c4 * (1.0 + h * c5 * (1.0 + h * c6 * (1.0 + h * c7 * (1.0 + h * c8)))))));
+  constexpr double d1 = 1.0 / 2, d2 = 1.0 / 6, d3 = 1.0 / 24, d4 = 1.0 / 120, d5 = 1.0 / 720, d6 = 1.0 / 5040,
+                   d7 = 1.0 / 40320;
+  const T h2 = h * h, h4 = h2 * h2;
+  const T p12 = d1 + h * d2, p34 = d3 + h * d4, p56 = d5 + h * d6;
+  const T tail = h * (p12 + h2 * p34) + (h4 * h) * (p56 + h2 * d7);
+  mean = es * (1.0 + tail);
 }
 inline constexpr double kExpMeanSeriesReach = 0.05;  // |h| at or below: the series
 

@@ -185,7 +185,8 @@ EIGHT_LANES void cornerAndEdgeTerms(const FlatPolygon& p, const FlatLinear& adde
                                                _mm512_cmp_pd_mask(h, all(-kExpMeanSeriesReach), _CMP_LT_OQ));
   __m512d series;
   expMeanSeries(h, ei, series);
-  const __m512d mean = _mm512_mask_div_pd(series, apart, sub(ej, ei), h);
+  // The quotient in every lane, so that it need not wait for the series.
+  const __m512d mean = _mm512_mask_blend_pd(apart, series, _mm512_div_pd(sub(ej, ei), h));
   const __m512d tj = mul(add(mul(all(ax), nx), mul(all(ay), ny)), mean);
   const __m512d tH = mul(add(mul(sub(xi, all(p.x[0])), nx), mul(sub(yi, all(p.y[0])), ny)), mean);
   _mm512_storeu_pd(term, tj);
