@@ -64,6 +64,8 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFac
       sideOf[static_cast<std::size_t>(entry)] = -1;
       const int g = crystal.across[static_cast<std::size_t>(entry)];
       shared[static_cast<std::size_t>(sharedCount)] = k;
+      // (Face 0 is looked at where there is no face across, so that the
+      // test needs no branch.)
       sharedCount += static_cast<int>(g >= 0 && b.cosine[static_cast<std::size_t>(g >= 0 ? g : 0)] > kExitCosine);
     }
     for (int m = 0; m < sharedCount; ++m) {

@@ -73,9 +73,10 @@ struct Corners {
 EIGHT_LANES __m512d crossing(__m512d c, __m512d ci, __m512d s) { return add(ci, mul(s, sub(c, ci))); }
 
 // The slots of a cut polygon: slot 2j holds the crossing into corner j,
-// slot 2j + 1 corner j; the bits of `taken` tell which are kept. The kept
-// slots' sources (lane j of the crossings or lane 8 + j of the corners)
-// are compressed once, for all three coordinates.
+// slot 2j + 1 corner j, taken where the edge into j crosses the line and
+// where j is kept. The taken slots' sources (lane j of the crossings or
+// lane 8 + j of the corners) are compressed once, for all three
+// coordinates; lanes past the count hold no corner.
 struct Slots {
   int count;
   __m512i first, second;  // the sources of kept slots 0-7 and 8-15
