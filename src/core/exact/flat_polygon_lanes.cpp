@@ -46,22 +46,6 @@ EIGHT_LANES __m512d sub(__m512d a, __m512d b) { return _mm512_sub_pd(a, b); }
 EIGHT_LANES __m512d mul(__m512d a, __m512d b) { return _mm512_mul_pd(a, b); }
 EIGHT_LANES __m512d all(double a) { return _mm512_set1_pd(a); }
 
-// quickExp lane by lane: the same steps, the power of two and the ends of
-// the range set lane by lane.
-EIGHT_LANES __m512d exp(__m512d x) {
-  __m512d kd, r, p;
-  exp_steps::reduce(x, kd, r);
-  exp_steps::series(r, p);
-  const __m512i k = _mm512_cvtpd_epi64(kd);
-  const __m512d scale = _mm512_castsi512_pd(_mm512_slli_epi64(_mm512_add_epi64(k, _mm512_set1_epi64(1023)), 52));
-  __m512d y = mul(p, scale);
-  y = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(x, all(709.0), _CMP_GT_OQ), y, all(__builtin_inf()));
-  // Not above -708 (or NaN): 0, or the NaN itself.
-  const __mmask8 low = _mm512_cmp_pd_mask(x, all(-708.0), _CMP_NGT_UQ);
-  const __mmask8 nan = _mm512_cmp_pd_mask(x, x, _CMP_UNORD_Q);
-  return _mm512_mask_blend_pd(low, y, _mm512_mask_blend_pd(nan, _mm512_setzero_pd(), x));
-}
-
 // A polygon of up to eight corners held in registers.
 struct Corners {
   int count;
@@ -166,32 +150,99 @@ EIGHT_LANES Cut clipWhileEight(const FlatPolygon& in, const FlatLine* lines, int
   return Cut::Cut;
 }
 
-EIGHT_LANES void cornerAndEdgeTerms(const FlatPolygon& p, const FlatLinear& added, double mu, double ax, double ay, double* path,
-                        double* term, double* termH) {
+namespace {
+
+// The registers a polygon's corner and edge terms are formed in: four lanes
+// for up to four corners (on processors that split an eight-lane operation
+// in two halves, half the work), eight for more. The arithmetic is written
+// with the vector types' own operators; these are the rest.
+struct FourLanes {
+  using Reals = __m256d;
+  static constexpr int kCount = 4;
+  EIGHT_LANES static Reals all(double a) { return _mm256_set1_pd(a); }
+  EIGHT_LANES static Reals load(__mmask8 live, const double* from) { return _mm256_maskz_loadu_pd(live, from); }
+  EIGHT_LANES static void store(double* to, Reals v) { _mm256_storeu_pd(to, v); }
+  // Lane j takes the value of the corner before j.
+  EIGHT_LANES static Reals previous(int count, Reals v) {
+    return _mm256_permutexvar_pd(_mm256_set_epi64x(2, 1, 0, count - 1), v);
+  }
+  template <int Predicate>
+  EIGHT_LANES static __mmask8 compare(Reals a, Reals b) {
+    return _mm256_cmp_pd_mask(a, b, Predicate);
+  }
+  EIGHT_LANES static Reals blend(__mmask8 take, Reals a, Reals b) { return _mm256_mask_blend_pd(take, a, b); }
+  // 2^k for whole numbers k held as doubles.
+  EIGHT_LANES static Reals powerOfTwo(Reals k) {
+    return _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_add_epi64(_mm256_cvtpd_epi64(k), _mm256_set1_epi64x(1023)), 52));
+  }
+};
+
+struct EightLanes {
+  using Reals = __m512d;
+  static constexpr int kCount = 8;
+  EIGHT_LANES static Reals all(double a) { return _mm512_set1_pd(a); }
+  EIGHT_LANES static Reals load(__mmask8 live, const double* from) { return _mm512_maskz_loadu_pd(live, from); }
+  EIGHT_LANES static void store(double* to, Reals v) { _mm512_storeu_pd(to, v); }
+  EIGHT_LANES static Reals previous(int count, Reals v) { return _mm512_permutexvar_pd(previousCorner(count), v); }
+  template <int Predicate>
+  EIGHT_LANES static __mmask8 compare(Reals a, Reals b) {
+    return _mm512_cmp_pd_mask(a, b, Predicate);
+  }
+  EIGHT_LANES static Reals blend(__mmask8 take, Reals a, Reals b) { return _mm512_mask_blend_pd(take, a, b); }
+  EIGHT_LANES static Reals powerOfTwo(Reals k) {
+    return _mm512_castsi512_pd(_mm512_slli_epi64(_mm512_add_epi64(_mm512_cvtpd_epi64(k), _mm512_set1_epi64(1023)), 52));
+  }
+};
+
+// quickExp lane by lane: the same steps, the power of two and the ends of
+// the range set lane by lane.
+template <class L>
+EIGHT_LANES typename L::Reals exp(typename L::Reals x) {
+  using R = typename L::Reals;
+  R kd, r, p;
+  exp_steps::reduce(x, kd, r);
+  exp_steps::series(r, p);
+  R y = p * L::powerOfTwo(kd);
+  y = L::blend(L::template compare<_CMP_GT_OQ>(x, L::all(709.0)), y, L::all(__builtin_inf()));
+  // Not above -708 (or NaN): 0, or the NaN itself.
+  const __mmask8 low = L::template compare<_CMP_NGT_UQ>(x, L::all(-708.0));
+  const __mmask8 nan = L::template compare<_CMP_UNORD_Q>(x, x);
+  return L::blend(low, y, L::blend(nan, L::all(0.0), x));
+}
+
+template <class L>
+EIGHT_LANES void termsIn(const FlatPolygon& p, const FlatLinear& added, double mu, double ax, double ay, double* path,
+                         double* term, double* termH) {
+  using R = typename L::Reals;
   const int n = p.count;
   const __mmask8 live = cornersOf(n);
-  const __m512d x = _mm512_maskz_loadu_pd(live, p.x.data());
-  const __m512d y = _mm512_maskz_loadu_pd(live, p.y.data());
-  const __m512d w = _mm512_maskz_loadu_pd(live, p.value.data());
-  const __m512d t = add(w, add(add(mul(all(added.a), x), mul(all(added.b), y)), all(added.c)));
-  _mm512_storeu_pd(path, t);
-  const __m512d lj = mul(all(-mu), t), ej = exp(lj);
-  const __m512i before = previousCorner(n);
-  const __m512d xi = _mm512_permutexvar_pd(before, x), yi = _mm512_permutexvar_pd(before, y);
-  const __m512d li = _mm512_permutexvar_pd(before, lj), ei = _mm512_permutexvar_pd(before, ej);
-  const __m512d nx = sub(y, yi), ny = sub(xi, x);
+  const R x = L::load(live, p.x.data()), y = L::load(live, p.y.data()), w = L::load(live, p.value.data());
+  const R t = w + ((L::all(added.a) * x + L::all(added.b) * y) + L::all(added.c));
+  L::store(path, t);
+  const R lj = L::all(-mu) * t, ej = exp<L>(lj);
+  const R xi = L::previous(n, x), yi = L::previous(n, y), li = L::previous(n, lj), ei = L::previous(n, ej);
+  const R nx = y - yi, ny = xi - x;
   // expMeanOnSegment(l_i, l_j, e_i, e_j) lane by lane.
-  const __m512d h = sub(lj, li);
-  const __mmask8 apart = static_cast<__mmask8>(_mm512_cmp_pd_mask(h, all(kExpMeanSeriesReach), _CMP_GT_OQ) |
-                                               _mm512_cmp_pd_mask(h, all(-kExpMeanSeriesReach), _CMP_LT_OQ));
-  __m512d series;
+  const R h = lj - li;
+  const __mmask8 apart = static_cast<__mmask8>(L::template compare<_CMP_GT_OQ>(h, L::all(kExpMeanSeriesReach)) |
+                                               L::template compare<_CMP_LT_OQ>(h, L::all(-kExpMeanSeriesReach)));
+  R series;
   expMeanSeries(h, ei, series);
   // The quotient in every lane, so that it need not wait for the series.
-  const __m512d mean = _mm512_mask_blend_pd(apart, series, _mm512_div_pd(sub(ej, ei), h));
-  const __m512d tj = mul(add(mul(all(ax), nx), mul(all(ay), ny)), mean);
-  const __m512d tH = mul(add(mul(sub(xi, all(p.x[0])), nx), mul(sub(yi, all(p.y[0])), ny)), mean);
-  _mm512_storeu_pd(term, tj);
-  _mm512_storeu_pd(termH, tH);
+  const R mean = L::blend(apart, series, (ej - ei) / h);
+  L::store(term, (L::all(ax) * nx + L::all(ay) * ny) * mean);
+  L::store(termH, ((xi - L::all(p.x[0])) * nx + (yi - L::all(p.y[0])) * ny) * mean);
+}
+
+}  // namespace
+
+EIGHT_LANES void cornerAndEdgeTerms(const FlatPolygon& p, const FlatLinear& added, double mu, double ax, double ay,
+                                    double* path, double* term, double* termH) {
+  if (p.count <= FourLanes::kCount) {
+    termsIn<FourLanes>(p, added, mu, ax, ay, path, term, termH);
+  } else {
+    termsIn<EightLanes>(p, added, mu, ax, ay, path, term, termH);
+  }
 }
 
 #undef EIGHT_LANES
