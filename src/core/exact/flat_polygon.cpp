@@ -140,12 +140,14 @@ BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gr
       magnitudeH += std::fabs(termH[j]);
     }
     if (sum > 0.0 && magnitude <= kEdgeLoss * sum) {
-      const double I = sum / a2, boundI = magnitude / a2;
-      // J = path0 I - M / mu with M = sumH - 2 I, arranged so that a single
-      // quotient precedes the difference (the quotients take longest); its
-      // rounding stays within the same bound.
+      // Two reciprocals instead of five quotients, which would queue for
+      // the one divider; each product adds at most a unit in the last
+      // place, far inside the bounds.
+      const double perA2 = 1.0 / a2, perMu = 1.0 / mu;
+      const double I = sum * perA2, boundI = magnitude * perA2;
+      // J = path0 I - M / mu with M = sumH - 2 I.
       const double boundM = magnitudeH + 2.0 * boundI;
-      const double J = (path0 + 2.0 / mu) * I - sumH / mu, boundJ = std::fabs(path0) * boundI + boundM / mu;
+      const double J = (path0 + 2.0 * perMu) * I - sumH * perMu, boundJ = std::fabs(path0) * boundI + boundM * perMu;
       if (J > 0.0 && boundJ <= kWeightedEdgeLoss * J) return {{I, J}, {boundI, boundJ}};
     }
   }
