@@ -50,7 +50,6 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFac
   // over (the same plane, its normal exactly negated).
   if (body.loops.size() > kMaxLoopEntries) return false;
   std::array<int, kMaxLoopEntries> sideOf;
-  std::array<int, kMaxLoopEntries> shared;  // loop entries along edges to other exit faces
   for (int x = 0; x < b.exitCount; ++x) {
     const std::size_t f = static_cast<std::size_t>(b.exit[static_cast<std::size_t>(x)]);
     const auto& face = body.faces[f];
@@ -58,20 +57,11 @@ bool describeFaces(const ExactCrystal& crystal, V3 w, bool entryShadows, BeamFac
     b.sideCount[f] = 0;
     const double s = 1.0 / b.cosine[f];
     b.exitHeight[f] = {s * dot(face.plane.n, b.across1), s * dot(face.plane.n, b.across2), s * face.plane.d};
-    int sharedCount = 0;
     for (int k = 0; k < face.count; ++k) {
-      const int entry = face.first + k;
-      sideOf[static_cast<std::size_t>(entry)] = -1;
-      const int g = crystal.across[static_cast<std::size_t>(entry)];
-      shared[static_cast<std::size_t>(sharedCount)] = k;
-      // (Face 0 is looked at where there is no face across, so that the
-      // test needs no branch.)
-      sharedCount += static_cast<int>(g >= 0 && b.cosine[static_cast<std::size_t>(g >= 0 ? g : 0)] > kExitCosine);
-    }
-    for (int m = 0; m < sharedCount; ++m) {
-      const int k = shared[static_cast<std::size_t>(m)];
       const std::size_t entry = static_cast<std::size_t>(face.first + k);
+      sideOf[entry] = -1;
       const int g = crystal.across[entry];
+      if (g < 0 || !b.exits(static_cast<std::size_t>(g))) continue;
       const int i = body.loops[entry];
       const int j = body.loops[static_cast<std::size_t>(face.first + (k + 1) % face.count)];
       V3 n;

@@ -52,6 +52,18 @@ PlaneAlongV planeAlong(V3 n, double d, const BeamFaces& v) {
   return {-dot(n, v.across1) / nv, -dot(n, v.across2) / nv, -d / nv};
 }
 
+// Of the faces listed in faces[0 .. count - 1], those whose shadows along
+// `beam` meet `box`, in order, into `meeting`: their number. Without
+// branches, since which way each test goes cannot be foreseen.
+int facesMeeting(const Box2& box, const BeamFaces& beam, const int* faces, int count, double eps, int* meeting) {
+  int found = 0;
+  for (int k = 0; k < count; ++k) {
+    meeting[found] = faces[k];
+    found += static_cast<int>(box.meets(beam.shadow[static_cast<std::size_t>(faces[k])], eps));
+  }
+  return found;
+}
+
 // The part of q in the column of `beam`'s exit face f: q cut by the
 // column's sides, each seen as lineOf(side). A side whose line does not
 // cross q's box keeps all of q or none of it without a look at its
@@ -172,14 +184,8 @@ void RegionSurfaces::alongDiffracted(const FlatPolygon& q, const PlaneAlongV& pl
     }
     parts = 0;
   };
-  // The exit faces whose shadows meet q's, listed without branches.
-  std::array<int, kMaxBodyFaces> near;
-  int nearCount = 0;
-  for (int k = 0; k < v_.exitCount; ++k) {
-    const int g = v_.exit[static_cast<std::size_t>(k)];
-    near[static_cast<std::size_t>(nearCount)] = g;
-    nearCount += static_cast<int>(shadow.meets(v_.shadow[static_cast<std::size_t>(g)], eps));
-  }
+  std::array<int, kMaxBodyFaces> near;  // the exit faces whose shadows meet q's
+  const int nearCount = facesMeeting(shadow, v_, v_.exit.data(), v_.exitCount, eps, near.data());
   for (int k = 0; k < nearCount; ++k) {
     const std::size_t g = static_cast<std::size_t>(near[static_cast<std::size_t>(k)]);
     const std::size_t at = static_cast<std::size_t>(parts);
@@ -216,12 +222,7 @@ void RegionSurfaces::wall(std::size_t f, int side) {
   edge.hold(dot(a, u_.across1), dot(a, u_.across2));
   edge.hold(dot(c, u_.across1), dot(c, u_.across2));
   std::array<int, kMaxBodyFaces> ends;
-  int count = 0;
-  for (int k = 0; k < u_.entryCount; ++k) {
-    const int e = u_.entry[static_cast<std::size_t>(k)];
-    ends[static_cast<std::size_t>(count)] = e;
-    count += static_cast<int>(edge.meets(u_.shadow[static_cast<std::size_t>(e)], crystal_.eps));
-  }
+  const int count = facesMeeting(edge, u_, u_.entry.data(), u_.entryCount, crystal_.eps, ends.data());
   std::array<FlatLine, kMaxBodyFaces> lines;
   for (int k = 0; k < count; ++k)
     lines[static_cast<std::size_t>(k)] =
@@ -273,12 +274,7 @@ void RegionSurfaces::integrate() {
     const PlaneAlongV plane = planeAlong(face.plane.n, face.plane.d, v_);
     flatten(face.count, loopOf(e), -vn, face_);
     std::array<int, kMaxBodyFaces> above;  // the exit faces over e along u
-    int aboveCount = 0;
-    for (int k = 0; k < u_.exitCount; ++k) {
-      const int f = u_.exit[static_cast<std::size_t>(k)];
-      above[static_cast<std::size_t>(aboveCount)] = f;
-      aboveCount += static_cast<int>(u_.shadow[e].meets(u_.shadow[static_cast<std::size_t>(f)], crystal_.eps));
-    }
+    const int aboveCount = facesMeeting(u_.shadow[e], u_, u_.exit.data(), u_.exitCount, crystal_.eps, above.data());
     for (int k = 0; k < aboveCount; ++k) {
       const std::size_t f = static_cast<std::size_t>(above[static_cast<std::size_t>(k)]);
       // The sides hold u, so the face's shadow along u decides most of them.

@@ -18,12 +18,15 @@ namespace {
 constexpr double kEdgeLoss = 100.0;
 constexpr double kWeightedEdgeLoss = 1e3;
 
+// Whether p's corners go in the lanes of vector registers.
+bool inLanes(const FlatPolygon& p) { return p.count <= eight_lanes::kLanes && eight_lanes::inUse(); }
+
 }  // namespace
 
 Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, double eps, FlatPolygon& out) {
   const FlatPolygon* current = &in;
   int k = 0;
-  if (in.count <= eight_lanes::kLanes && eight_lanes::inUse()) {
+  if (inLanes(in)) {
     const Cut cut = eight_lanes::clipWhileEight(in, lines, count, eps, out, k);
     if (cut == Cut::Empty || k == count) return cut;
     current = &out;  // more than eight corners: the rest one at a time
@@ -42,7 +45,7 @@ Cut clipFlatByAll(const FlatPolygon& in, const FlatLine* lines, int count, doubl
 
 BoundedMoments flatPathMoments(const FlatPolygon& p, FlatLinear added, double gradientX, double gradientY,
                                double mu) {
-  return flatPathMoments(p, added, gradientX, gradientY, mu, p.count <= eight_lanes::kLanes && eight_lanes::inUse());
+  return flatPathMoments(p, added, gradientX, gradientY, mu, inLanes(p));
 }
 
 namespace one_by_one {

@@ -1,4 +1,4 @@
-// A polygon's corners in the eight lanes of AVX-512 registers.
+// A polygon's corners in the four or eight lanes of AVX-512 registers.
 
 #include "exact/flat_polygon_lanes.hpp"
 
